@@ -1,0 +1,84 @@
+#include "cli/SymbolRenderer.h"
+
+#include <cstring>
+
+#include "encoder/QR_Encode.h"
+
+SymbolRenderer::SymbolRenderer(const CQREncoder& encoder, int scale, int quietZone)
+    : side_(encoder.side), scale_(scale), quietZone_(quietZone), dark_(static_cast<size_t>(side_) * side_) {
+    for (int y = 0; y < side_; ++y)
+        for (int x = 0; x < side_; ++x) dark_[static_cast<size_t>(y) * side_ + x] = encoder.modules[x][y];
+}
+
+bool SymbolRenderer::darkWithQuietZone(int x, int y) const {
+    x -= quietZone_;
+    y -= quietZone_;
+    return x >= 0 && y >= 0 && x < side_ && y < side_ && dark(x, y);
+}
+
+platform::RgbImage SymbolRenderer::toImage() const {
+    const int modulesAcross = side_ + 2 * quietZone_;
+    const int pixels = modulesAcross * scale_;
+    platform::RgbImage image(pixels, pixels, 0xFF);
+    const size_t rowBytes = static_cast<size_t>(pixels) * 3;
+    for (int my = 0; my < side_; ++my) {
+        // Draw one pixel row of this module row, then copy it down scale - 1 times.
+        uint8_t* first = image.pixel(0, (my + quietZone_) * scale_);
+        for (int mx = 0; mx < side_; ++mx) {
+            if (dark(mx, my)) std::memset(first + static_cast<size_t>((mx + quietZone_) * scale_) * 3, 0, static_cast<size_t>(scale_) * 3);
+        }
+        for (int k = 1; k < scale_; ++k) std::memcpy(first + k * rowBytes, first, rowBytes);
+    }
+    return image;
+}
+
+std::string SymbolRenderer::toSvg() const {
+    const int size = (side_ + 2 * quietZone_) * scale_;
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+                      std::to_string(size) + "\" height=\"" + std::to_string(size) + "\" viewBox=\"0 0 " +
+                      std::to_string(side_ + 2 * quietZone_) + " " + std::to_string(side_ + 2 * quietZone_) +
+                      "\" shape-rendering=\"crispEdges\">\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n<path fill=\"#000\" d=\"";
+    // One horizontal run of dark modules per path element.
+    for (int y = 0; y < side_; ++y) {
+        for (int x = 0; x < side_;) {
+            if (!dark(x, y)) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < side_ && dark(end, y)) ++end;
+            svg += "M" + std::to_string(x + quietZone_) + " " + std::to_string(y + quietZone_) + "h" +
+                   std::to_string(end - x) + "v1h-" + std::to_string(end - x) + "z";
+            x = end;
+        }
+    }
+    svg += "\"/>\n</svg>\n";
+    return svg;
+}
+
+std::string SymbolRenderer::toMatrixText() const {
+    std::string text;
+    text.reserve(static_cast<size_t>(side_ + 1) * side_);
+    for (int y = 0; y < side_; ++y) {
+        for (int x = 0; x < side_; ++x) text += dark(x, y) ? '1' : '0';
+        text += '\n';
+    }
+    return text;
+}
+
+std::string SymbolRenderer::toHalfBlockText(bool ansiColours) const {
+    static const char* const kCells[4] = {" ", "\u2584", "\u2580", "\u2588"};  // by top * 2 + bottom
+    const int across = side_ + 2 * quietZone_;
+    std::string text;
+    for (int y = 0; y < across; y += 2) {
+        if (ansiColours) text += "\x1b[30;107m";
+        for (int x = 0; x < across; ++x) {
+            const int top = darkWithQuietZone(x, y) ? 1 : 0;
+            const int bottom = y + 1 < across && darkWithQuietZone(x, y + 1) ? 1 : 0;
+            text += kCells[top * 2 + bottom];
+        }
+        if (ansiColours) text += "\x1b[0m";
+        text += '\n';
+    }
+    return text;
+}

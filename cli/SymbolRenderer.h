@@ -1,0 +1,37 @@
+// Draws a finished module matrix in the forms the command-line tool writes: a picture (each
+// module exactly scale x scale pixels, black on white), SVG, a 0/1 matrix, or half-block text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/imaging.h"
+
+class CQREncoder;
+
+class SymbolRenderer {
+public:
+    // Copies the matrix of a successful encode.
+    SymbolRenderer(const CQREncoder& encoder, int scale, int quietZone);
+
+    int side() const { return side_; }
+    bool dark(int x, int y) const { return dark_[static_cast<size_t>(y) * side_ + x] != 0; }
+
+    platform::RgbImage toImage() const;
+    std::string toSvg() const;
+    // `side` lines of `side` characters '1' (dark) or '0', rows from the top, no quiet zone.
+    std::string toMatrixText() const;
+    // Two module rows per text line with the characters full block, upper half, lower half and
+    // space, quiet zone included. With `ansiColours` every line is drawn black on white.
+    std::string toHalfBlockText(bool ansiColours) const;
+
+private:
+    // Dark at (x, y) counted in modules from the top-left of the quiet zone.
+    bool darkWithQuietZone(int x, int y) const;
+
+    int side_;
+    int scale_;
+    int quietZone_;
+    std::vector<uint8_t> dark_;  // row-major, 1 = dark
+};

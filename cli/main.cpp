@@ -1,0 +1,59 @@
+// merovask-cli: make and read QR codes from the command line.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/Cli.h"
+
+namespace cli {
+
+void printError(const std::string& message) { std::fprintf(stderr, "merovask-cli: %s\n", message.c_str()); }
+
+int usageError(const std::string& message) {
+    printError(message);
+    std::fputs("Try 'merovask-cli --help' for more information.\n", stderr);
+    return kExitFailure;
+}
+
+bool readStandardInput(std::string& bytes) {
+    char buffer[65536];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) bytes.append(buffer, count);
+    return !std::ferror(stdin);
+}
+
+bool writeStandardOutput(const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0;
+}
+
+}  // namespace cli
+
+namespace {
+
+void printHelp() {
+    std::printf(
+        "Usage: merovask-cli COMMAND [OPTIONS] [ARGUMENTS]\n"
+        "Make and read QR codes.\n\n"
+        "%s\n"
+        "  -h, --help       show this help and exit\n"
+        "  -V, --version    show the program's version and exit\n\n"
+        "Exit status: 0 on success, 1 on failure or a usage error, 4 when decode found no symbol.\n",
+        cli::kEncodeHelp);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return cli::usageError("missing command (encode or decode)");
+    const std::string command = argv[1];
+    if (command == "-h" || command == "--help" || command == "help") {
+        printHelp();
+        return cli::kExitOk;
+    }
+    if (command == "-V" || command == "--version") {
+        std::printf("merovask-cli %s\n", MEROVASK_VERSION);
+        return cli::kExitOk;
+    }
+    if (command == "encode") return cli::runEncode(argc - 1, argv + 1);
+    return cli::usageError("unknown command '" + command + "'");
+}

@@ -1,0 +1,645 @@
+#include "encoder/QR_Encode.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "encoder/QR_EncodeTables.h"
+
+using qrenc::kCountIndicatorBits;
+using qrenc::kGalois;
+using qrenc::kGenerators;
+using qrenc::kVersionTable;
+
+namespace {
+
+int versionGroup(int version) {
+    if (version >= 27) return 2;
+    if (version >= 10) return 1;
+    return 0;
+}
+
+constexpr int kFirstVersionOfGroup[3] = {1, 10, 27};
+constexpr int kLastVersionOfGroup[3] = {9, 26, 40};
+
+// Two-bit level indicator of the format information, by level index L, M, Q, H.
+constexpr int kFormatLevelBits[4] = {1, 0, 3, 2};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Entry point
+
+int CQREncoder::encode(int level, int requestedVersion, int autoExtend, int mask, const unsigned char* source,
+                       int length) {
+    if (level < 0 || level > 3 || requestedVersion < 0 || requestedVersion > 40 || mask < -1 || mask > 7 ||
+        length < 0 || (source == nullptr && length > 0)) {
+        return 0;
+    }
+    ecLevel = level;
+    maskPattern = mask;
+    if (length == 0 || length > kMaxSourceLength) return 0;
+
+    const int fitting = chooseVersion(requestedVersion, source, length);
+    if (fitting == 0) return 0;
+    if (requestedVersion == 0 || requestedVersion < fitting) {
+        if (requestedVersion != 0 && !autoExtend) return 0;
+        version = fitting;
+    } else {
+        version = requestedVersion;
+    }
+
+    addTerminatorAndPadding();
+    interleaveCodewords();
+    side = 4 * version + 17;
+    buildMatrix();
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Character classes
+
+bool CQREncoder::isNumeric(unsigned char c) { return c >= '0' && c <= '9'; }
+
+bool CQREncoder::isAlphanumeric(unsigned char c) {
+    if (isNumeric(c) || (c >= 'A' && c <= 'Z')) return true;
+    switch (c) {
+        case ' ': case '$': case '%': case '*': case '+': case '-': case '.': case '/': case ':':
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Only the byte ranges of Shift JIS double-byte characters are checked, nothing more.
+bool CQREncoder::isKanjiPair(unsigned char c1, unsigned char c2) {
+    if (!((c1 >= 0x81 && c1 <= 0x9F) || (c1 >= 0xE0 && c1 <= 0xEB))) return false;
+    if (c2 < 0x40) return false;
+    if (c1 == 0x9F && c2 > 0xFC) return false;
+    if (c1 == 0xEB && c2 > 0xBF) return false;
+    return true;
+}
+
+int CQREncoder::alphanumericValue(unsigned char c) {
+    if (isNumeric(c)) return c - '0';
+    if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+    switch (c) {
+        case ' ': return 36;
+        case '$': return 37;
+        case '%': return 38;
+        case '*': return 39;
+        case '+': return 40;
+        case '-': return 41;
+        case '.': return 42;
+        case '/': return 43;
+        case ':': return 44;
+        default: return 0;
+    }
+}
+
+int CQREncoder::kanjiValue(uint16_t pair) {
+    const unsigned fromLowRange = static_cast<uint16_t>(pair - 0x8140);
+    const unsigned offset = fromLowRange <= 0x1EBC ? fromLowRange : static_cast<uint16_t>(pair - 0xC140);
+    return static_cast<int>((offset >> 8) * 0xC0 + (offset & 0xFF));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Segmentation and bit stream
+
+int CQREncoder::segmentBitLength(int mode, int length, int group) {
+    const int header = 4 + kCountIndicatorBits[mode][group];
+    switch (mode) {
+        case kModeNumeric: {
+            static constexpr int kTailBits[3] = {0, 4, 7};
+            return header + 10 * (length / 3) + kTailBits[length % 3];
+        }
+        case kModeAlphanumeric:
+            return header + 11 * (length / 2) + 6 * (length % 2);
+        case kModeByte:
+            return header + 8 * length;
+        default:
+            return header + 13 * (length / 2);
+    }
+}
+
+int CQREncoder::appendBits(int position, int value, int bitCount) {
+    if (position == -1 || position + bitCount > kMaxDataBits) return -1;
+    if (bitCount <= 0) return position;
+    // At most 16 bits starting anywhere in a byte span at most three bytes: shift them into
+    // place in a 24-bit window and OR in only the bytes the bits reach.
+    const uint32_t bits = static_cast<uint32_t>(value) & ((1u << bitCount) - 1u);
+    const int offset = position & 7;
+    const uint32_t window = bits << (24 - offset - bitCount);
+    unsigned char* out = dataStream + (position >> 3);
+    const int bytesTouched = (offset + bitCount + 7) >> 3;
+    out[0] |= static_cast<unsigned char>(window >> 16);
+    if (bytesTouched > 1) out[1] |= static_cast<unsigned char>(window >> 8);
+    if (bytesTouched > 2) out[2] |= static_cast<unsigned char>(window);
+    return position + bitCount;
+}
+
+void CQREncoder::removeSegment(int index) {
+    const int moved = segmentCount - index - 1;
+    std::memmove(segmentModes + index, segmentModes + index + 1, static_cast<size_t>(moved));
+    std::memmove(segmentLengths + index, segmentLengths + index + 1, static_cast<size_t>(moved) * sizeof(int32_t));
+    --segmentCount;
+}
+
+// One segment per change of class; kanji pairs count two bytes.
+void CQREncoder::classifySegments(const unsigned char* source, int length) {
+    segmentCount = 0;
+    for (int i = 0; i < length; ++i) {
+        int mode;
+        if (i < length - 1 && isKanjiPair(source[i], source[i + 1])) {
+            mode = kModeKanji;
+        } else if (isNumeric(source[i])) {
+            mode = kModeNumeric;
+        } else if (isAlphanumeric(source[i])) {
+            mode = kModeAlphanumeric;
+        } else {
+            mode = kModeByte;
+        }
+        if (segmentCount == 0 || mode != segmentModes[segmentCount - 1]) {
+            segmentModes[segmentCount] = static_cast<unsigned char>(mode);
+            segmentLengths[segmentCount] = 0;
+            ++segmentCount;
+        }
+        if (mode == kModeKanji) {
+            segmentLengths[segmentCount - 1] += 2;
+            ++i;
+        } else {
+            segmentLengths[segmentCount - 1] += 1;
+        }
+    }
+}
+
+// Neighbouring numeric and alphanumeric segments merge when one alphanumeric segment is
+// shorter, unless joining one of them to a neighbouring 8-bit segment is shorter still.
+void CQREncoder::mergeNumericAlphanumeric(int group) {
+    auto cost = [group](int mode, int length) { return segmentBitLength(mode, length, group); };
+    int i = 0;
+    while (i < segmentCount - 1) {
+        const int modeA = segmentModes[i];
+        const int modeB = segmentModes[i + 1];
+        const bool mixedPair = (modeA == kModeNumeric && modeB == kModeAlphanumeric) ||
+                               (modeA == kModeAlphanumeric && modeB == kModeNumeric);
+        if (!mixedPair) {
+            ++i;
+            continue;
+        }
+        const int lenA = segmentLengths[i];
+        const int lenB = segmentLengths[i + 1];
+        const int src = cost(modeA, lenA) + cost(modeB, lenB);
+        const int dst = cost(kModeAlphanumeric, lenA + lenB);
+        if (src <= dst) {
+            ++i;
+            continue;
+        }
+
+        int front = 0;
+        if (i >= 1 && segmentModes[i - 1] == kModeByte) {
+            const int lenPrev = segmentLengths[i - 1];
+            front = cost(kModeByte, lenPrev + lenA) + cost(modeB, lenB);
+            if (front > dst + cost(kModeByte, lenPrev)) front = 0;
+        }
+        int behind = 0;
+        if (i < segmentCount - 2 && segmentModes[i + 2] == kModeByte) {
+            const int lenNext = segmentLengths[i + 2];
+            behind = cost(modeA, lenA) + cost(kModeByte, lenB + lenNext);
+            if (behind > dst + cost(kModeByte, lenNext)) behind = 0;
+        }
+
+        const bool joinFront = front != 0 && (behind == 0 || front < behind);
+        const bool joinBehind = behind != 0 && !joinFront;
+        if (joinFront) {
+            segmentLengths[i - 1] += segmentLengths[i];
+            removeSegment(i);
+        } else if (joinBehind) {
+            segmentModes[i + 1] = kModeByte;
+            segmentLengths[i + 1] += segmentLengths[i + 2];
+            removeSegment(i + 2);
+        } else {
+            if (i < segmentCount - 2 && segmentModes[i + 2] == kModeAlphanumeric) {
+                segmentLengths[i + 1] += segmentLengths[i + 2];
+                removeSegment(i + 2);
+            }
+            segmentModes[i] = kModeAlphanumeric;
+            segmentLengths[i] += segmentLengths[i + 1];
+            removeSegment(i + 1);
+            if (i >= 1 && segmentModes[i - 1] == kModeAlphanumeric) {
+                segmentLengths[i - 1] += segmentLengths[i];
+                removeSegment(i);
+            }
+        }
+        // The same index is examined again.
+    }
+}
+
+// Two neighbouring segments become one 8-bit segment when that is shorter, counting the
+// headers saved by joining 8-bit neighbours on either side.
+void CQREncoder::absorbIntoByte(int group) {
+    auto cost = [group](int mode, int length) { return segmentBitLength(mode, length, group); };
+    const int byteHeader = 4 + kCountIndicatorBits[kModeByte][group];
+    int i = 0;
+    while (i < segmentCount - 1) {
+        const int src = cost(segmentModes[i], segmentLengths[i]) + cost(segmentModes[i + 1], segmentLengths[i + 1]);
+        int dst = cost(kModeByte, segmentLengths[i] + segmentLengths[i + 1]);
+        if (i >= 1 && segmentModes[i - 1] == kModeByte) dst -= byteHeader;
+        if (i < segmentCount - 2 && segmentModes[i + 2] == kModeByte) dst -= byteHeader;
+        if (src <= dst) {
+            ++i;
+            continue;
+        }
+        if (i >= 1 && segmentModes[i - 1] == kModeByte) {
+            segmentLengths[i - 1] += segmentLengths[i];
+            removeSegment(i);
+            --i;
+        }
+        if (i < segmentCount - 2 && segmentModes[i + 2] == kModeByte) {
+            segmentLengths[i + 1] += segmentLengths[i + 2];
+            removeSegment(i + 2);
+        }
+        segmentModes[i] = kModeByte;
+        segmentLengths[i] += segmentLengths[i + 1];
+        removeSegment(i + 1);
+        if (i >= 1) --i;
+    }
+}
+
+void CQREncoder::packSegments(const unsigned char* source, int group) {
+    dataBitCount = 0;
+    std::memset(dataStream, 0, sizeof dataStream);
+    static constexpr int kModeIndicator[4] = {0x1, 0x2, 0x4, 0x8};
+    int start = 0;
+    for (int s = 0; s < segmentCount && dataBitCount != -1; ++s) {
+        const int mode = segmentModes[s];
+        const int length = segmentLengths[s];
+        const unsigned char* p = source + start;
+        const int countWidth = kCountIndicatorBits[mode][group];
+        dataBitCount = appendBits(dataBitCount, kModeIndicator[mode], 4);
+        dataBitCount = appendBits(dataBitCount, mode == kModeKanji ? length / 2 : length, countWidth);
+        switch (mode) {
+            case kModeNumeric: {
+                int k = 0;
+                for (; k + 3 <= length; k += 3)
+                    dataBitCount = appendBits(dataBitCount, (p[k] - '0') * 100 + (p[k + 1] - '0') * 10 + (p[k + 2] - '0'), 10);
+                if (length - k == 2) dataBitCount = appendBits(dataBitCount, (p[k] - '0') * 10 + (p[k + 1] - '0'), 7);
+                if (length - k == 1) dataBitCount = appendBits(dataBitCount, p[k] - '0', 4);
+                break;
+            }
+            case kModeAlphanumeric: {
+                int k = 0;
+                for (; k + 2 <= length; k += 2)
+                    dataBitCount = appendBits(dataBitCount, alphanumericValue(p[k]) * 45 + alphanumericValue(p[k + 1]), 11);
+                if (k < length) dataBitCount = appendBits(dataBitCount, alphanumericValue(p[k]), 6);
+                break;
+            }
+            case kModeByte:
+                for (int k = 0; k < length; ++k) dataBitCount = appendBits(dataBitCount, p[k], 8);
+                break;
+            default:
+                for (int k = 0; k + 1 < length; k += 2)
+                    dataBitCount = appendBits(dataBitCount, kanjiValue(static_cast<uint16_t>(p[k] << 8 | p[k + 1])), 13);
+                break;
+        }
+        start += length;
+    }
+}
+
+int CQREncoder::segmentAndPack(const unsigned char* source, int length, int group) {
+    if (length < 0 || length > kMaxSourceLength || group < 0 || group > 2) return 0;
+    classifySegments(source, length);
+    mergeNumericAlphanumeric(group);
+    absorbIntoByte(group);
+    packSegments(source, group);
+    return dataBitCount != -1 ? 1 : 0;
+}
+
+int CQREncoder::chooseVersion(int requestedVersion, const unsigned char* source, int length) {
+    for (int group = versionGroup(requestedVersion); group <= 2; ++group) {
+        if (!segmentAndPack(source, length, group)) continue;
+        const int needed = (dataBitCount + 7) / 8;
+        for (int v = kFirstVersionOfGroup[group]; v <= kLastVersionOfGroup[group]; ++v) {
+            if (kVersionTable[v].dataCodewords[ecLevel] >= needed) return v;
+        }
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Error correction and interleaving
+
+void CQREncoder::addTerminatorAndPadding() {
+    const int dataCodewords = kVersionTable[version].dataCodewords[ecLevel];
+    const int rest = 8 * dataCodewords - dataBitCount;
+    if (rest > 4) {
+        dataBitCount = appendBits(dataBitCount, 0, 4);
+    } else if (rest > 0) {
+        dataBitCount = appendBits(dataBitCount, 0, rest);
+    }
+    bool padEC = true;
+    for (int i = (dataBitCount + 7) / 8; i < dataCodewords; ++i) {
+        dataStream[i] = padEC ? 0xEC : 0x11;
+        padEC = !padEC;
+    }
+}
+
+// Remainder of (data x^e) divided by the generator of degree e, by the usual shift register.
+void CQREncoder::computeEcCodewords(unsigned char* work, int d, int e) {
+    if (e <= 0 || e > 68 || !kGenerators.present[e] || d < 0) return;
+    const uint8_t* generator = kGenerators.logCoefficients[e].data();
+    unsigned char remainder[68] = {};
+    for (int i = 0; i < d; ++i) {
+        const unsigned char factor = work[i] ^ remainder[0];
+        std::memmove(remainder, remainder + 1, static_cast<size_t>(e - 1));
+        remainder[e - 1] = 0;
+        if (factor == 0) continue;
+        const int logFactor = kGalois.log[factor];
+        for (int j = 0; j < e; ++j) {
+            int exponent = generator[j] + logFactor;
+            if (exponent >= 255) exponent -= 255;
+            remainder[j] ^= kGalois.power[exponent];
+        }
+    }
+    std::memcpy(work, remainder, static_cast<size_t>(e));
+}
+
+// Codeword j of every block in turn, the longer blocks' last data codewords after all others,
+// then check codeword j of every block in turn.
+void CQREncoder::interleaveCodewords() {
+    const qrenc::VersionInfo& info = kVersionTable[version];
+    const qrenc::RsBlockInfo& kind1 = info.blockInfo1[ecLevel];
+    const qrenc::RsBlockInfo& kind2 = info.blockInfo2[ecLevel];
+    const int b1 = kind1.blockCount;
+    const int b2 = kind2.blockCount;
+    const int n = b1 + b2;
+    const int d1 = kind1.dataCodewordsPerBlock;
+    const int dataTotal = info.dataCodewords[ecLevel];
+
+    totalCodewords = info.totalCodewords;
+    std::memset(allCodewords, 0, static_cast<size_t>(totalCodewords));
+
+    int streamPos = 0;
+    for (int block = 0; block < n; ++block) {
+        const bool longBlock = block >= b1;
+        const qrenc::RsBlockInfo& kind = longBlock ? kind2 : kind1;
+        const int d = kind.dataCodewordsPerBlock;
+        const int e = kind.codewordsPerBlock - d;
+        const unsigned char* blockData = dataStream + streamPos;
+        for (int j = 0; j < d; ++j) {
+            const int target = j < d1 ? j * n + block : d1 * n + (block - b1);
+            allCodewords[target] = blockData[j];
+        }
+        std::memset(rsWork, 0, sizeof rsWork);
+        std::memcpy(rsWork, blockData, static_cast<size_t>(d));
+        computeEcCodewords(rsWork, d, e);
+        for (int j = 0; j < e; ++j) allCodewords[dataTotal + j * n + block] = rsWork[j];
+        streamPos += d;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Module matrix
+
+void CQREncoder::buildMatrix() {
+    std::memset(modules, 0, sizeof modules);
+    placeFunctionPatterns();
+    placeCodewords();
+    if (maskPattern == -1) {
+        int bestPattern = 0;
+        int bestPenalty = 0;
+        for (int p = 0; p < 8; ++p) {
+            applyMask(p);
+            placeFormatInfo(p);
+            const int penalty = maskPenalty();
+            if (p == 0 || penalty < bestPenalty) {
+                bestPattern = p;
+                bestPenalty = penalty;
+            }
+        }
+        maskPattern = bestPattern;
+    }
+    applyMask(maskPattern);
+    placeFormatInfo(maskPattern);
+    for (int x = 0; x < side; ++x)
+        for (int y = 0; y < side; ++y) modules[x][y] = (modules[x][y] & 0x11) != 0 ? 1 : 0;
+}
+
+void CQREncoder::placeFinder(int x0, int y0) {
+    for (int r = 0; r < 7; ++r)
+        for (int c = 0; c < 7; ++c) setFunctionModule(x0 + c, y0 + r, (qrenc::kFinderRows[r] >> (6 - c)) & 1);
+}
+
+void CQREncoder::placeAlignment(int x, int y) {
+    if (modules[x][y] & kFunction) return;
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c)
+            setFunctionModule(x - 2 + c, y - 2 + r, (qrenc::kAlignmentRows[r] >> (4 - c)) & 1);
+}
+
+void CQREncoder::placeFunctionPatterns() {
+    placeFinder(0, 0);
+    placeFinder(side - 7, 0);
+    placeFinder(0, side - 7);
+    for (int i = 0; i < 8; ++i) {
+        setFunctionModule(7, i, false);
+        setFunctionModule(i, 7, false);
+        setFunctionModule(side - 8 + i, 7, false);
+        setFunctionModule(side - 8, i, false);
+        setFunctionModule(7, side - 8 + i, false);
+        setFunctionModule(i, side - 8, false);
+    }
+    for (int i = 0; i <= 8; ++i) {
+        setFunctionModule(8, i, false);
+        setFunctionModule(i, 8, false);
+    }
+    for (int i = 0; i < 8; ++i) {
+        setFunctionModule(8, side - 8 + i, false);
+        setFunctionModule(side - 8 + i, 8, false);
+    }
+    placeVersionInfo();
+    const qrenc::VersionInfo& info = kVersionTable[version];
+    for (int a = 0; a < info.alignCount; ++a) {
+        const int pa = info.alignPositions[a];
+        placeAlignment(pa, 6);
+        placeAlignment(6, pa);
+        for (int b = 0; b < info.alignCount; ++b) placeAlignment(pa, info.alignPositions[b]);
+    }
+    for (int i = 8; i <= side - 9; ++i) {
+        setFunctionModule(i, 6, i % 2 == 0);
+        setFunctionModule(6, i, i % 2 == 0);
+    }
+}
+
+void CQREncoder::placeVersionInfo() {
+    if (version < 7) return;
+    int r = version * 4096;
+    for (int n = 5; n >= 0; --n)
+        if (r & (1 << (n + 12))) r ^= 0x1F25 << n;
+    const int value = version * 4096 + r;
+    for (int k = 0; k < 18; ++k) {
+        const bool dark = (value >> k) & 1;
+        const int i = k / 3;
+        const int j = k % 3;
+        setFunctionModule(i, side - 11 + j, dark);
+        setFunctionModule(side - 11 + j, i, dark);
+    }
+}
+
+// Two-module-wide columns from the right edge, right module first, upwards in the first pair
+// and alternating after that; column 6 (the vertical timing pattern) is never used.
+void CQREncoder::placeCodewords() {
+    int x = side;
+    int y = side - 1;
+    int sx = 1;
+    int sy = 1;
+    auto move = [&] {
+        x += sx;
+        sx = -sx;
+        if (sx < 0) {
+            y += sy;
+            if (y < 0 || y == side) {
+                y = y < 0 ? 0 : side - 1;
+                sy = -sy;
+                x -= 2;
+                if (x == 6) x = 5;
+            }
+        }
+    };
+    for (int i = 0; i < totalCodewords; ++i) {
+        for (int bit = 7; bit >= 0; --bit) {
+            do {
+                move();
+            } while (x >= 0 && (modules[x][y] & kFunction));
+            if (x < 0) return;  // cannot happen with the standard's tables; guards the array
+            modules[x][y] = ((allCodewords[i] >> bit) & 1) ? kDataBit : 0;
+        }
+    }
+}
+
+namespace {
+
+// Mask condition for row i and column j.
+inline bool maskCondition(int pattern, int i, int j) {
+    switch (pattern) {
+        case 0: return (i + j) % 2 == 0;
+        case 1: return i % 2 == 0;
+        case 2: return j % 3 == 0;
+        case 3: return (i + j) % 3 == 0;
+        case 4: return ((i / 2) + (j / 3)) % 2 == 0;
+        case 5: return (i * j) % 2 + (i * j) % 3 == 0;
+        case 6: return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
+        default: return ((i + j) % 2 + (i * j) % 3) % 2 == 0;
+    }
+}
+
+}  // namespace
+
+void CQREncoder::applyMask(int pattern) {
+    for (int x = 0; x < side; ++x) {
+        unsigned char* column = modules[x];
+        for (int y = 0; y < side; ++y) {
+            const unsigned char m = column[y];
+            if (m & kFunction) continue;
+            const unsigned char bit = static_cast<unsigned char>(((m >> 1) & 1) ^ (maskCondition(pattern, y, x) ? 1 : 0));
+            column[y] = static_cast<unsigned char>((m & ~kMaskedBit) | bit);
+        }
+    }
+}
+
+void CQREncoder::placeFormatInfo(int pattern) {
+    const int data = kFormatLevelBits[ecLevel] * 8 + pattern;
+    int r = data * 1024;
+    for (int n = 4; n >= 0; --n)
+        if (r & (1 << (n + 10))) r ^= 0x537 << n;
+    const int value = (data * 1024 + r) ^ 0x5412;
+    for (int k = 0; k < 15; ++k) {
+        const bool dark = (value >> k) & 1;
+        if (k <= 5) {
+            setFunctionModule(8, k, dark);
+            setFunctionModule(side - 1 - k, 8, dark);
+        } else if (k == 6) {
+            setFunctionModule(8, 7, dark);
+            setFunctionModule(side - 7, 8, dark);
+        } else if (k == 7) {
+            setFunctionModule(8, 8, dark);
+            setFunctionModule(side - 8, 8, dark);
+        } else if (k == 8) {
+            setFunctionModule(7, 8, dark);
+            setFunctionModule(8, side - 7, dark);
+        } else {
+            setFunctionModule(14 - k, 8, dark);
+            setFunctionModule(8, side - 15 + k, dark);
+        }
+    }
+    setFunctionModule(8, side - 8, true);
+}
+
+namespace {
+
+// Penalties of one line (a column or a row) given as `count` colours 0/1: long runs (rule 1)
+// and finder-like 1:1:3:1:1 patterns with four light modules on one side (rule 3). Works on
+// the line's run lengths; a light run that touches the edge counts as unbounded, since
+// positions outside the symbol are light.
+int linePenalty(const unsigned char* colours, int count) {
+    int runLength[CQREncoder::kMaxSide];
+    unsigned char runColour[CQREncoder::kMaxSide];
+    int runs = 0;
+    for (int j = 0; j < count;) {
+        int k = j + 1;
+        while (k < count && colours[k] == colours[j]) ++k;
+        runLength[runs] = k - j;
+        runColour[runs] = colours[j];
+        ++runs;
+        j = k;
+    }
+    int penalty = 0;
+    for (int r = 0; r < runs; ++r)
+        if (runLength[r] >= 5) penalty += runLength[r] - 2;
+
+    for (int r = 0; r + 4 < runs; ++r) {
+        if (!runColour[r] || runLength[r] != 1 || runLength[r + 1] != 1 || runLength[r + 2] != 3 ||
+            runLength[r + 3] != 1 || runLength[r + 4] != 1) {
+            continue;
+        }
+        const bool lightBefore = r == 0 || r - 1 == 0 || runLength[r - 1] >= 4;
+        const bool lightAfter = r + 4 == runs - 1 || r + 5 == runs - 1 || runLength[r + 5] >= 4;
+        if (lightBefore || lightAfter) penalty += 40;
+    }
+    return penalty;
+}
+
+}  // namespace
+
+int CQREncoder::maskPenalty() const {
+    // Colours column by column and row by row, so that every line is contiguous.
+    unsigned char byColumn[kMaxSide * kMaxSide];
+    unsigned char byRow[kMaxSide * kMaxSide];
+    int light = 0;
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y) {
+            const unsigned char dark = (modules[x][y] & 0x11) != 0 ? 1 : 0;
+            byColumn[x * side + y] = dark;
+            byRow[y * side + x] = dark;
+            light += dark ^ 1;
+        }
+    }
+
+    int penalty = 0;
+    for (int line = 0; line < side; ++line) {
+        penalty += linePenalty(byColumn + line * side, side);
+        penalty += linePenalty(byRow + line * side, side);
+    }
+
+    for (int x = 0; x + 1 < side; ++x) {
+        const unsigned char* c0 = byColumn + x * side;
+        const unsigned char* c1 = c0 + side;
+        for (int y = 0; y + 1 < side; ++y) {
+            const int sum = c0[y] + c0[y + 1] + c1[y] + c1[y + 1];
+            if (sum == 0 || sum == 4) penalty += 3;
+        }
+    }
+
+    const int percentLight = light * 100 / (side * side);
+    penalty += (std::abs(50 - percentLight) / 5) * 10;
+    return penalty;
+}
