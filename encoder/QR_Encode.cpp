@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "encoder/MaskPenalty.h"
 #include "encoder/QR_EncodeTables.h"
 
 using qrenc::kCountIndicatorBits;
@@ -401,23 +402,11 @@ void CQREncoder::interleaveCodewords() {
 // Module matrix
 
 void CQREncoder::buildMatrix() {
-    std::memset(modules, 0, sizeof modules);
+    // Only x, y < side are ever read.
+    for (int x = 0; x < side; ++x) std::memset(modules[x], 0, static_cast<size_t>(side));
     placeFunctionPatterns();
     placeCodewords();
-    if (maskPattern == -1) {
-        int bestPattern = 0;
-        int bestPenalty = 0;
-        for (int p = 0; p < 8; ++p) {
-            applyMask(p);
-            placeFormatInfo(p);
-            const int penalty = maskPenalty();
-            if (p == 0 || penalty < bestPenalty) {
-                bestPattern = p;
-                bestPenalty = penalty;
-            }
-        }
-        maskPattern = bestPattern;
-    }
+    if (maskPattern == -1) maskPattern = chooseMaskPattern();
     applyMask(maskPattern);
     placeFormatInfo(maskPattern);
     for (int x = 0; x < side; ++x)
@@ -519,7 +508,7 @@ void CQREncoder::placeCodewords() {
 namespace {
 
 // Mask condition for row i and column j.
-inline bool maskCondition(int pattern, int i, int j) {
+constexpr bool maskCondition(int pattern, int i, int j) {
     switch (pattern) {
         case 0: return (i + j) % 2 == 0;
         case 1: return i % 2 == 0;
@@ -529,6 +518,80 @@ inline bool maskCondition(int pattern, int i, int j) {
         case 5: return (i * j) % 2 + (i * j) % 3 == 0;
         case 6: return ((i * j) % 2 + (i * j) % 3) % 2 == 0;
         default: return ((i + j) % 2 + (i * j) % 3) % 2 == 0;
+    }
+}
+
+using Line = uint64_t[qrenc::kLineWords];
+
+// Every mask repeats after 12 rows and after 6 columns: the bit lines of one period, for the
+// widest symbol (narrower ones cut them to their side).
+struct MaskLineTables {
+    Line rows[8][12];    // rows[p][y % 12]: bit x set where pattern p inverts M(x, y)
+    Line columns[8][6];  // columns[p][x % 6]: bit y set where pattern p inverts M(x, y)
+};
+
+constexpr MaskLineTables makeMaskLineTables() {
+    MaskLineTables t{};
+    for (int p = 0; p < 8; ++p) {
+        for (int bit = 0; bit < 64 * qrenc::kLineWords; ++bit) {
+            for (int r = 0; r < 12; ++r)
+                if (maskCondition(p, r, bit)) t.rows[p][r][bit >> 6] |= uint64_t{1} << (bit & 63);
+            for (int c = 0; c < 6; ++c)
+                if (maskCondition(p, bit, c)) t.columns[p][c][bit >> 6] |= uint64_t{1} << (bit & 63);
+        }
+    }
+    return t;
+}
+
+constexpr MaskLineTables kMaskLines = makeMaskLineTables();
+
+// kLowBits[n]: bits 0 .. n - 1.
+struct LowBitTable {
+    Line bits[CQREncoder::kMaxSide + 1];
+};
+
+constexpr LowBitTable makeLowBitTable() {
+    LowBitTable t{};
+    for (int n = 0; n <= CQREncoder::kMaxSide; ++n)
+        for (int bit = 0; bit < n; ++bit) t.bits[n][bit >> 6] |= uint64_t{1} << (bit & 63);
+    return t;
+}
+
+constexpr LowBitTable kLowBitTable = makeLowBitTable();
+constexpr const Line (&kLowBits)[CQREncoder::kMaxSide + 1] = kLowBitTable.bits;
+
+// Bit lines of what every mask pattern shares, and room for one pattern's whole matrix.
+struct SharedMaskLines {
+    qrenc::ModuleLines function;      // function modules (format area included)
+    qrenc::ModuleLines darkFunction;  // dark function modules (format area still light)
+    qrenc::ModuleLines data;          // data bits before masking
+    qrenc::ModuleLines work;
+};
+
+// The 15 format bits: level indicator and mask pattern, BCH(15, 5) check bits, XOR 0x5412.
+int formatInformation(int level, int pattern) {
+    const int data = kFormatLevelBits[level] * 8 + pattern;
+    int r = data * 1024;
+    for (int n = 4; n >= 0; --n)
+        if (r & (1 << (n + 10))) r ^= 0x537 << n;
+    return (data * 1024 + r) ^ 0x5412;
+}
+
+// Where bit k of the format information goes: copy 0 around the upper-left finder, copy 1
+// split between the upper-right and lower-left ones.
+void formatModule(int k, int copy, int side, int& x, int& y) {
+    if (copy == 0) {
+        if (k <= 5) { x = 8; y = k; }
+        else if (k == 6) { x = 8; y = 7; }
+        else if (k == 7) { x = 8; y = 8; }
+        else if (k == 8) { x = 7; y = 8; }
+        else { x = 14 - k; y = 8; }
+    } else {
+        if (k <= 5) { x = side - 1 - k; y = 8; }
+        else if (k == 6) { x = side - 7; y = 8; }
+        else if (k == 7) { x = side - 8; y = 8; }
+        else if (k == 8) { x = 8; y = side - 7; }
+        else { x = 8; y = side - 15 + k; }
     }
 }
 
@@ -547,99 +610,94 @@ void CQREncoder::applyMask(int pattern) {
 }
 
 void CQREncoder::placeFormatInfo(int pattern) {
-    const int data = kFormatLevelBits[ecLevel] * 8 + pattern;
-    int r = data * 1024;
-    for (int n = 4; n >= 0; --n)
-        if (r & (1 << (n + 10))) r ^= 0x537 << n;
-    const int value = (data * 1024 + r) ^ 0x5412;
+    const int value = formatInformation(ecLevel, pattern);
     for (int k = 0; k < 15; ++k) {
         const bool dark = (value >> k) & 1;
-        if (k <= 5) {
-            setFunctionModule(8, k, dark);
-            setFunctionModule(side - 1 - k, 8, dark);
-        } else if (k == 6) {
-            setFunctionModule(8, 7, dark);
-            setFunctionModule(side - 7, 8, dark);
-        } else if (k == 7) {
-            setFunctionModule(8, 8, dark);
-            setFunctionModule(side - 8, 8, dark);
-        } else if (k == 8) {
-            setFunctionModule(7, 8, dark);
-            setFunctionModule(8, side - 7, dark);
-        } else {
-            setFunctionModule(14 - k, 8, dark);
-            setFunctionModule(8, side - 15 + k, dark);
+        for (int copy = 0; copy < 2; ++copy) {
+            int x, y;
+            formatModule(k, copy, side, x, y);
+            setFunctionModule(x, y, dark);
         }
     }
     setFunctionModule(8, side - 8, true);
 }
 
-namespace {
-
-// Penalties of one line (a column or a row) given as `count` colours 0/1: long runs (rule 1)
-// and finder-like 1:1:3:1:1 patterns with four light modules on one side (rule 3). Works on
-// the line's run lengths; a light run that touches the edge counts as unbounded, since
-// positions outside the symbol are light.
-int linePenalty(const unsigned char* colours, int count) {
-    int runLength[CQREncoder::kMaxSide];
-    unsigned char runColour[CQREncoder::kMaxSide];
-    int runs = 0;
-    for (int j = 0; j < count;) {
-        int k = j + 1;
-        while (k < count && colours[k] == colours[j]) ++k;
-        runLength[runs] = k - j;
-        runColour[runs] = colours[j];
-        ++runs;
-        j = k;
-    }
-    int penalty = 0;
-    for (int r = 0; r < runs; ++r)
-        if (runLength[r] >= 5) penalty += runLength[r] - 2;
-
-    for (int r = 0; r + 4 < runs; ++r) {
-        if (!runColour[r] || runLength[r] != 1 || runLength[r + 1] != 1 || runLength[r + 2] != 3 ||
-            runLength[r + 3] != 1 || runLength[r + 4] != 1) {
-            continue;
-        }
-        const bool lightBefore = r == 0 || r - 1 == 0 || runLength[r - 1] >= 4;
-        const bool lightAfter = r + 4 == runs - 1 || r + 5 == runs - 1 || runLength[r + 5] >= 4;
-        if (lightBefore || lightAfter) penalty += 40;
-    }
-    return penalty;
-}
-
-}  // namespace
-
 int CQREncoder::maskPenalty() const {
-    // Colours column by column and row by row, so that every line is contiguous.
-    unsigned char byColumn[kMaxSide * kMaxSide];
-    unsigned char byRow[kMaxSide * kMaxSide];
-    int light = 0;
+    qrenc::ModuleLines lines{};
+    lines.side = side;
     for (int x = 0; x < side; ++x) {
         for (int y = 0; y < side; ++y) {
-            const unsigned char dark = (modules[x][y] & 0x11) != 0 ? 1 : 0;
-            byColumn[x * side + y] = dark;
-            byRow[y * side + x] = dark;
-            light += dark ^ 1;
+            if (!isDark(x, y)) continue;
+            qrenc::setLineBit(lines.rows[y], x);
+            qrenc::setLineBit(lines.columns[x], y);
+        }
+    }
+    return qrenc::penaltyOf(lines);
+}
+
+// Scores the eight patterns as applyMask, placeFormatInfo and maskPenalty would, without
+// rewriting the matrix: the parts every pattern shares are taken from the matrix once, as
+// bit lines, and each pattern only adds its mask and its format information.
+int CQREncoder::chooseMaskPattern() const {
+    using qrenc::kLineWords;
+    // About 34 KB on the stack: encode allocates nothing. Only the lines of this side are used.
+    SharedMaskLines sharedLines;
+    SharedMaskLines* shared = &sharedLines;
+    for (qrenc::ModuleLines* l : {&shared->function, &shared->darkFunction, &shared->data}) {
+        std::memset(l->rows, 0, sizeof l->rows[0] * side);
+        std::memset(l->columns, 0, sizeof l->columns[0] * side);
+    }
+    for (int x = 0; x < side; ++x) {
+        for (int y = 0; y < side; ++y) {
+            const unsigned char m = modules[x][y];
+            if (m & kFunction) {
+                qrenc::setLineBit(shared->function.rows[y], x);
+                qrenc::setLineBit(shared->function.columns[x], y);
+                if (m & kDarkFunction) {
+                    qrenc::setLineBit(shared->darkFunction.rows[y], x);
+                    qrenc::setLineBit(shared->darkFunction.columns[x], y);
+                }
+            } else if (m & kDataBit) {
+                qrenc::setLineBit(shared->data.rows[y], x);
+                qrenc::setLineBit(shared->data.columns[x], y);
+            }
         }
     }
 
-    int penalty = 0;
-    for (int line = 0; line < side; ++line) {
-        penalty += linePenalty(byColumn + line * side, side);
-        penalty += linePenalty(byRow + line * side, side);
-    }
+    int bestPattern = 0;
+    int bestPenalty = 0;
+    qrenc::ModuleLines& lines = shared->work;
+    lines.side = side;
+    for (int p = 0; p < 8; ++p) {
+        const Line& inside = kLowBits[side];
+        for (int i = 0; i < side; ++i) {
+            for (int w = 0; w < kLineWords; ++w) {
+                const uint64_t rowMask = kMaskLines.rows[p][i % 12][w] & inside[w];
+                const uint64_t columnMask = kMaskLines.columns[p][i % 6][w] & inside[w];
+                lines.rows[i][w] = shared->darkFunction.rows[i][w] |
+                                   ((shared->data.rows[i][w] ^ rowMask) & ~shared->function.rows[i][w]);
+                lines.columns[i][w] = shared->darkFunction.columns[i][w] |
+                                      ((shared->data.columns[i][w] ^ columnMask) & ~shared->function.columns[i][w]);
+            }
+        }
+        const int format = formatInformation(ecLevel, p);
+        for (int k = 0; k < 15; ++k) {
+            if (!((format >> k) & 1)) continue;
+            for (int copy = 0; copy < 2; ++copy) {
+                int x, y;
+                formatModule(k, copy, side, x, y);
+                qrenc::setLineBit(lines.rows[y], x);
+                qrenc::setLineBit(lines.columns[x], y);
+            }
+        }
+        qrenc::setLineBit(lines.rows[side - 8], 8);
+        qrenc::setLineBit(lines.columns[8], side - 8);
 
-    for (int x = 0; x + 1 < side; ++x) {
-        const unsigned char* c0 = byColumn + x * side;
-        const unsigned char* c1 = c0 + side;
-        for (int y = 0; y + 1 < side; ++y) {
-            const int sum = c0[y] + c0[y + 1] + c1[y] + c1[y + 1];
-            if (sum == 0 || sum == 4) penalty += 3;
+        const int penalty = qrenc::penaltyOf(lines);
+        if (p == 0 || penalty < bestPenalty) {
+            bestPattern = p;
+            bestPenalty = penalty;
         }
     }
-
-    const int percentLight = light * 100 / (side * side);
-    penalty += (std::abs(50 - percentLight) / 5) * 10;
-    return penalty;
+    return bestPattern;
 }

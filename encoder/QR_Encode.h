@@ -104,6 +104,7 @@ private:
     void absorbIntoByte(int group);
     void packSegments(const unsigned char* source, int group);
     void removeSegment(int index);
+    int chooseMaskPattern() const;
     void addTerminatorAndPadding();
     void interleaveCodewords();
     bool isDark(int x, int y) const { return (modules[x][y] & 0x11) != 0; }
