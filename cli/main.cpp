@@ -1,4 +1,5 @@
 // merovask-cli: make and read QR codes from the command line.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -44,6 +45,9 @@ void printHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that closes the pipe early ends the program silently, as it does other filters,
+    // even when the parent left SIGPIPE ignored.
+    std::signal(SIGPIPE, SIG_DFL);
     if (argc < 2) return cli::usageError("missing command (encode or decode)");
     const std::string command = argv[1];
     if (command == "-h" || command == "--help" || command == "help") {

@@ -1,0 +1,151 @@
+// merovask-cli encode, run as a process: output forms, exit codes, messages.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "encoder/QR_Encode.h"
+#include "tests/cli/ProcessRunner.h"
+
+namespace {
+
+using testsupport::ProcessResult;
+using testsupport::runProcess;
+
+ProcessResult cli(std::vector<std::string> args, const std::string& input = "", std::vector<std::string> env = {}) {
+    args.insert(args.begin(), MEROVASK_CLI);
+    return runProcess(args, input, env);
+}
+
+// The matrix text CQREncoder gives for these bytes, rows from the top.
+std::string expectedMatrix(const std::string& bytes, int level, int version = 0, int mask = -1) {
+    auto e = std::make_unique<CQREncoder>();
+    EXPECT_EQ(e->encode(level, version, 1, mask, reinterpret_cast<const unsigned char*>(bytes.data()),
+                        static_cast<int>(bytes.size())), 1);
+    std::string out;
+    for (int y = 0; y < e->side; ++y) {
+        for (int x = 0; x < e->side; ++x) out += e->modules[x][y] ? '1' : '0';
+        out += '\n';
+    }
+    return out;
+}
+
+TEST(EncodeCommand, MatrixOfTextAndStandardInput) {
+    const ProcessResult r = cli({"encode", "-l", "M", "-t", "matrix", "01234567"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expectedMatrix("01234567", 1));
+    EXPECT_TRUE(r.err.empty());
+    // Standard input is taken byte for byte: the newline stays.
+    EXPECT_EQ(cli({"encode", "-t", "matrix"}, "abc\n").out, expectedMatrix("abc\n", 0));
+    EXPECT_EQ(cli({"encode", "-t", "matrix", "-"}, "abc\n").out, expectedMatrix("abc\n", 0));
+    EXPECT_EQ(cli({"encode", "--type=matrix", "--nul", "abc"}).out, expectedMatrix(std::string("abc\0", 4), 0));
+    EXPECT_EQ(cli({"encode", "-tmatrix", "-lH", "-v", "5", "-m", "3", "x"}).out, expectedMatrix("x", 3, 5, 3));
+}
+
+TEST(EncodeCommand, GbkEncodingOfText) {
+    EXPECT_EQ(cli({"encode", "-t", "matrix", "-e", "gb2312", "中文"}).out, expectedMatrix("\xD6\xD0\xCE\xC4", 0));
+    EXPECT_EQ(cli({"encode", "-t", "matrix", "中文"}).out, expectedMatrix("中文", 0));
+}
+
+TEST(EncodeCommand, HalfBlockTextForTheTerminal) {
+    const ProcessResult r = cli({"encode", "hello"});
+    ASSERT_EQ(r.status, 0);
+    // Version 1 with a 4-module quiet zone: 29 rows drawn two per line.
+    int lines = 0;
+    for (char c : r.out) lines += c == '\n';
+    EXPECT_EQ(lines, 15);
+    EXPECT_EQ(r.out.find("\x1b["), std::string::npos);  // not a terminal: no colours
+    EXPECT_NE(r.out.find("\u2588"), std::string::npos);
+    const ProcessResult noQuiet = cli({"encode", "-q", "0", "hello"});
+    EXPECT_EQ(noQuiet.out.substr(0, 3), "\u2588");  // the finder's corner
+}
+
+TEST(EncodeCommand, FailuresAndUsageErrors) {
+    const std::string tooLong(3000, 'a');
+    ProcessResult r = cli({"encode", "-l", "H", "-t", "matrix", tooLong});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "merovask-cli: data too long for version 40 at level H\n");
+    EXPECT_TRUE(r.out.empty());
+    r = cli({"encode", "-v", "2", "--strict-version", "-t", "matrix", std::string(40, 'a')});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "merovask-cli: data too long for version 2 at level L\n");
+    r = cli({"encode", "-v", "2", "-t", "matrix", std::string(40, 'a')});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, expectedMatrix(std::string(40, 'a'), 0, 2));
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"encode", "-l", "X", "a"}, {"encode", "-v", "41", "a"}, {"encode", "-m", "8", "a"},
+             {"encode", "-s", "0", "a"}, {"encode", "--bogus", "a"}, {"encode", "-o", "a.txt", "a"},
+             {"encode", "-e", "latin1", "a"}, {"encode", "a", "b"}, {"encode", "-l"}, {"frobnicate"}, {}}) {
+        r = cli(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Try 'merovask-cli --help'"), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+    r = cli({"encode"}, "");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "merovask-cli: no data to encode\n");
+}
+
+TEST(EncodeCommand, HelpAndVersionGoToStandardOutput) {
+    ProcessResult r = cli({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--symversion"), std::string::npos);
+    EXPECT_TRUE(r.err.empty());
+    r = cli({"encode", "-h"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--strict-version"), std::string::npos);
+    r = cli({"-V"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("merovask-cli ", 0), 0u);
+}
+
+TEST(EncodeCommand, WritesFilesWholeAndSvg) {
+    char dirTemplate[] = "/tmp/merovask-cli-test-XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    const std::string dir = dirTemplate;
+    const std::string svgPath = dir + "/s.svg";
+    ASSERT_EQ(cli({"encode", "-o", svgPath, "-s", "3", "hi"}).status, 0);
+    std::ifstream svg(svgPath);
+    std::stringstream text;
+    text << svg.rdbuf();
+    EXPECT_NE(text.str().find("width=\"87\""), std::string::npos);  // (21 + 8) x 3
+    EXPECT_NE(text.str().find("crispEdges"), std::string::npos);
+    // A file that cannot be written is reported, and nothing is left behind.
+    const ProcessResult r = cli({"encode", "-o", dir + "/missing/x.png", "hi"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot create"), std::string::npos);
+    EXPECT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
+}
+
+TEST(EncodeCommand, ClosedOutputPipeEndsQuietly) {
+    // A reader that stops at once while a large picture is still being written: the tool must
+    // neither hang nor complain.
+    char errTemplate[] = "/tmp/merovask-cli-err-XXXXXX";
+    const int fd = mkstemp(errTemplate);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const std::string command = std::string("'") + MEROVASK_CLI + "' encode -t bmp -o - -s 20 -v 40 x 2>" + errTemplate +
+                                " | head -c 2";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    ASSERT_TRUE(pipe);
+    std::string out;
+    char buffer[256];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
+    EXPECT_EQ(out, "BM");
+    std::ifstream err(errTemplate);
+    std::stringstream errText;
+    errText << err.rdbuf();
+    EXPECT_EQ(errText.str(), "");
+    std::remove(errTemplate);
+}
+
+}  // namespace
