@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "encoder/QR_Encode.h"
+#include "platform/imaging.h"
 #include "tests/cli/ProcessRunner.h"
 
 namespace {
@@ -122,6 +123,45 @@ TEST(EncodeCommand, WritesFilesWholeAndSvg) {
     const ProcessResult r = cli({"encode", "-o", dir + "/missing/x.png", "hi"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot create"), std::string::npos);
+    EXPECT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
+}
+
+TEST(EncodeCommand, ImagesAreCrispInEveryFormat) {
+    char dirTemplate[] = "/tmp/merovask-cli-img-XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    const std::string dir = dirTemplate;
+    const std::string text = "https://example.org/crisp";
+    auto e = std::make_unique<CQREncoder>();
+    ASSERT_EQ(e->encode(1, 0, 1, -1, reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size())), 1);
+    for (const std::string extension : {"png", "gif", "bmp", "jpg"}) {
+        for (int scale : {1, 3}) {
+            SCOPED_TRACE(extension + " at scale " + std::to_string(scale));
+            const std::string path = dir + "/s" + std::to_string(scale) + "." + extension;
+            ASSERT_EQ(cli({"encode", "-l", "M", "-s", std::to_string(scale), "-o", path, text}).status, 0);
+            platform::RgbImage image;
+            ASSERT_EQ(platform::decodeImageFile(path, image), "");
+            const int quiet = 4;
+            ASSERT_EQ(image.width, (e->side + 2 * quiet) * scale);
+            ASSERT_EQ(image.height, image.width);
+            int wrong = 0;
+            for (int y = 0; y < image.height; ++y) {
+                for (int x = 0; x < image.width; ++x) {
+                    const int mx = x / scale - quiet, my = y / scale - quiet;
+                    const bool dark = mx >= 0 && my >= 0 && mx < e->side && my < e->side && e->modules[mx][my];
+                    const uint8_t* p = image.pixel(x, y);
+                    if (extension == "jpg") {
+                        wrong += (p[0] < 128) != dark;  // lossy, but never on the wrong side
+                    } else {
+                        wrong += !(dark ? (p[0] == 0 && p[1] == 0 && p[2] == 0) : (p[0] == 255 && p[1] == 255 && p[2] == 255));
+                    }
+                }
+            }
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+    // -t overrides the extension, and '-' writes to standard output.
+    const ProcessResult r = cli({"encode", "-t", "png", "-o", "-", text});
+    EXPECT_EQ(r.out.substr(0, 4), "\x89PNG");
     EXPECT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
 }
 
