@@ -1,5 +1,6 @@
 // merovask-cli encode, run as a process: output forms, exit codes, messages.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,6 +67,36 @@ TEST(EncodeCommand, HalfBlockTextForTheTerminal) {
     EXPECT_NE(r.out.find("\u2588"), std::string::npos);
     const ProcessResult noQuiet = cli({"encode", "-q", "0", "hello"});
     EXPECT_EQ(noQuiet.out.substr(0, 3), "\u2588");  // the finder's corner
+}
+
+// Runs the tool on a pseudo-terminal and returns what it drew there.
+std::string onTerminal(const std::vector<std::string>& args, bool noColor) {
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        if (noColor) setenv("NO_COLOR", "1", 1); else unsetenv("NO_COLOR");
+        std::vector<char*> argv{const_cast<char*>(MEROVASK_CLI)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    std::string out;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(master, buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
+    close(master);
+    waitpid(pid, nullptr, 0);
+    return out;
+}
+
+TEST(EncodeCommand, TerminalGetsBlackOnWhiteUnlessNoColor) {
+    const std::string coloured = onTerminal({"encode", "hi"}, false);
+    EXPECT_NE(coloured.find("\x1b[30;107m"), std::string::npos);
+    EXPECT_NE(coloured.find("\x1b[0m"), std::string::npos);
+    const std::string plain = onTerminal({"encode", "hi"}, true);
+    EXPECT_EQ(plain.find("\x1b["), std::string::npos);
+    EXPECT_NE(plain.find("\u2588"), std::string::npos);
 }
 
 TEST(EncodeCommand, FailuresAndUsageErrors) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "encoder/QR_EncodeTables.h"
+#include "tests/encoder/AllocationCounter.h"
 
 namespace {
 
@@ -283,6 +284,16 @@ TEST(EncoderVersion, RequestedVersionRules) {
     EXPECT_EQ(encodeOk(*e, 3, 5, 0, -1, hundred), 0);
     ASSERT_EQ(encodeOk(*e, 3, 5, 1, -1, hundred), 1);
     EXPECT_EQ(e->version, 10);  // 9-H holds 93 data codewords; 10-H holds 119
+}
+
+TEST(EncoderVersion, EncodeAllocatesNothing) {
+    auto e = makeEncoder();
+    const Bytes big(2900, 'q');
+    const Bytes mixed = bytesOf("HTTP://EXAMPLE.ORG/ 0123456789 abc \x93\x5F");
+    const long before = testsupport::allocationCount();
+    EXPECT_EQ(encodeOk(*e, 0, 0, 1, -1, big), 1);
+    EXPECT_EQ(encodeOk(*e, 3, 0, 1, -1, mixed), 1);
+    EXPECT_EQ(testsupport::allocationCount(), before);
 }
 
 TEST(EncoderVersion, ArgumentsOutOfRangeAreRefused) {

@@ -1,0 +1,154 @@
+// merovask-cli decode, run as a process: text lines, JSON objects, exit status, bad files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/imaging.h"
+#include "tests/cli/ProcessRunner.h"
+
+namespace {
+
+using testsupport::ProcessResult;
+using testsupport::runProcess;
+
+const std::string kForeign = std::string(MEROVASK_TEST_DATA) + "/foreign/";
+const std::string kImaging = std::string(MEROVASK_TEST_DATA) + "/imaging/";
+
+ProcessResult cli(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.begin(), MEROVASK_CLI);
+    return runProcess(args, input);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class DecodeCommand : public testing::Test {
+protected:
+    void SetUp() override {
+        char dirTemplate[] = "/tmp/merovask-decode-test-XXXXXX";
+        ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+        dir = dirTemplate;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // A symbol of `text` drawn by our own encode command.
+    std::string symbolFile(const std::string& name, const std::string& text, const std::string& level = "M") {
+        const std::string path = dir + "/" + name;
+        EXPECT_EQ(cli({"encode", "-l", level, "-s", "4", "-o", path, "--", text}).status, 0) << name;
+        return path;
+    }
+    std::string pictureFile(const std::string& name, const platform::RgbImage& image) {
+        std::vector<uint8_t> bytes;
+        EXPECT_EQ(platform::encodeImage(image, platform::ImageFormat::Png, bytes), "");
+        const std::string path = dir + "/" + name;
+        writeFile(path, std::string(bytes.begin(), bytes.end()));
+        return path;
+    }
+
+    std::string dir;
+};
+
+TEST_F(DecodeCommand, PrintsEachTextOnItsOwnLineInOrder) {
+    const std::string a = symbolFile("a.png", "first symbol");
+    const std::string b = symbolFile("b.bmp", "第二个 symbol", "H");
+    const ProcessResult r = cli({"decode", a, b, a});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "first symbol\n第二个 symbol\nfirst symbol\n");
+    EXPECT_EQ(r.err, "");
+
+    // Standard input, as '-'.
+    const ProcessResult s = cli({"decode", "-"}, readFile(b));
+    EXPECT_EQ(s.status, 0) << s.err;
+    EXPECT_EQ(s.out, "第二个 symbol\n");
+}
+
+TEST_F(DecodeCommand, JsonObjectsAreEscaped) {
+    const std::string text = "say \"hi\"\\ now\n\ttab \x01 end";
+    const std::string file = symbolFile("quote\"d.png", text, "Q");
+    const ProcessResult r = cli({"decode", "--json", file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "{\"file\":\"" + dir + "/quote\\\"d.png\",\"text\":\"say \\\"hi\\\"\\\\ now\\n\\ttab \\u0001 end\","
+                     "\"version\":2,\"level\":\"Q\"}\n");
+}
+
+TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
+    const std::string good = symbolFile("good.png", "ok");
+    const std::string blank = pictureFile("blank.png", platform::RgbImage(60, 60, 0xFF));
+    const std::string missing = dir + "/missing.png";
+
+    // No symbol in one file: 4, the others still printed.
+    ProcessResult r = cli({"decode", "-j", blank, good});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.out, "{\"file\":\"" + blank + "\",\"error\":\"no symbol found\"}\n"
+                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"version\":1,\"level\":\"M\"}\n");
+
+    // An unreadable file outweighs a missing symbol: 1.
+    r = cli({"decode", "--json", missing, blank, good});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "{\"file\":\"" + missing + "\",\"error\":\"cannot read image: No such file or directory\"}\n"
+                     "{\"file\":\"" + blank + "\",\"error\":\"no symbol found\"}\n"
+                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"version\":1,\"level\":\"M\"}\n");
+
+    // Without --json the failures are messages on standard error.
+    r = cli({"decode", missing, blank, good});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "ok\n");
+    EXPECT_EQ(r.err, "merovask-cli: " + missing + ": cannot read image: No such file or directory\n"
+                     "merovask-cli: " + blank + ": no symbol found\n");
+}
+
+TEST_F(DecodeCommand, BrokenAndDegeneratePictures) {
+    writeFile(dir + "/empty.png", "");
+    const std::string png = readFile(kImaging + "png_rgb16.png");
+    writeFile(dir + "/truncated.png", png.substr(0, png.size() / 2));
+    const std::string jpeg = readFile(kImaging + "jpeg_baseline.jpg");
+    writeFile(dir + "/truncated.jpg", jpeg.substr(0, jpeg.size() - 30));
+    std::string huge = readFile(kImaging + "bmp_24bit.bmp");
+    huge[18] = huge[19] = huge[22] = huge[23] = '\xFF';  // 65535 x 65535
+    writeFile(dir + "/huge.bmp", huge);
+    for (const char* name : {"empty.png", "truncated.png", "truncated.jpg", "huge.bmp"}) {
+        const ProcessResult r = cli({"decode", dir + "/" + name});
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.out, "") << name;
+        EXPECT_NE(r.err.find(std::string(name) + ": cannot read image: "), std::string::npos) << r.err;
+    }
+    // Pictures too small to hold a symbol read fine and hold none.
+    for (int side : {1, 3}) {
+        const std::string tiny = pictureFile("tiny" + std::to_string(side) + ".png", platform::RgbImage(side, side, 0));
+        const ProcessResult r = cli({"decode", "--json", tiny});
+        EXPECT_EQ(r.status, 4) << side;
+        EXPECT_EQ(r.out, "{\"file\":\"" + tiny + "\",\"error\":\"no symbol found\"}\n");
+    }
+}
+
+TEST_F(DecodeCommand, GbkSymbolsAreShownAsUtf8) {
+    const ProcessResult r = cli({"decode", kForeign + "qrencode_gbk.bmp"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "中文编码测试：国标扩展字符集，汉字与符号。\n");
+}
+
+TEST_F(DecodeCommand, UsageErrors) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"decode"}, {"decode", "--bogus", "x.png"}, {"decode", "-x"}}) {
+        const ProcessResult r = cli(args);
+        EXPECT_EQ(r.status, 1) << args.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("Try 'merovask-cli --help'"), std::string::npos) << r.err;
+    }
+    const ProcessResult help = cli({"--help"});
+    EXPECT_NE(help.out.find("merovask-cli decode [OPTIONS] FILE..."), std::string::npos);
+    EXPECT_EQ(cli({"decode", "--help"}).status, 0);
+}
+
+}  // namespace
