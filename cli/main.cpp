@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/DecodeCommand.h"
 
 namespace cli {
 
@@ -36,10 +37,11 @@ void printHelp() {
         "Usage: merovask-cli COMMAND [OPTIONS] [ARGUMENTS]\n"
         "Make and read QR codes.\n\n"
         "%s\n"
+        "%s\n"
         "  -h, --help       show this help and exit\n"
         "  -V, --version    show the program's version and exit\n\n"
         "Exit status: 0 on success, 1 on failure or a usage error, 4 when decode found no symbol.\n",
-        cli::kEncodeHelp);
+        cli::kEncodeHelp, cli::kDecodeHelp);
 }
 
 }  // namespace
@@ -59,5 +61,6 @@ int main(int argc, char** argv) {
         return cli::kExitOk;
     }
     if (command == "encode") return cli::runEncode(argc - 1, argv + 1);
+    if (command == "decode") return cli::runDecode(argc - 1, argv + 1);
     return cli::usageError("unknown command '" + command + "'");
 }

@@ -56,7 +56,7 @@ inline constexpr int64_t kMaxImagePixels = 100000000;
 // name) into `out`. Palette pictures read as their palette colours; transparent and partly
 // transparent pixels are composited over white. A truncated or corrupt file is an error; `out`
 // is left empty on any error.
-// Returns an empty string on success, else a one-line reason.
+// Returns an empty string on success, else a one-line reason that does not repeat the path.
 std::string decodeImageFile(const std::string& path, RgbImage& out);
 
 // As decodeImageFile, for a whole file held in memory.

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <csetjmp>
 #include <cstring>
+#include <new>
 
 #include "platform/imaging.h"
 
@@ -115,6 +116,18 @@ std::string checkSize(int64_t width, int64_t height) {
     return sizeRefused(width, height, message, sizeof message) ? std::string(message) : std::string();
 }
 
+// Runs `take`, which takes memory, and tells whether it could. Between setjmp and longjmp no
+// exception may pass through the C libraries' frames, so running out is turned into a value.
+template <typename Take>
+bool allocated(Take&& take) {
+    try {
+        take();
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
 // --- PNG ---
 
 struct PngInput {
@@ -164,6 +177,15 @@ std::string readPngInto(const uint8_t* data, size_t size, RowSink& sink, std::ve
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     if (sizeRefused(width, height, input.message, sizeof input.message)) std::longjmp(input.jump, 1);
+    // Deflate packs at most 1032 bytes into one, so a file smaller than its pixels' bytes / 1032
+    // is cut short: say so before taking memory for all of them.
+    const uint64_t pixelBytes = static_cast<uint64_t>(width) * height * png_get_channels(png, info) *
+                                png_get_bit_depth(png, info) / 8;
+    if (pixelBytes / 1032 > size) {
+        std::snprintf(input.message, sizeof input.message, "truncated PNG file (too little data for %u x %u pixels)",
+                      static_cast<unsigned>(width), static_cast<unsigned>(height));
+        std::longjmp(input.jump, 1);
+    }
 
     // Every colour type and depth becomes 8-bit RGBA: palettes through their colours, tRNS as
     // alpha, greys widened to RGB, 16 bits scaled down to 8.
@@ -179,17 +201,21 @@ std::string readPngInto(const uint8_t* data, size_t size, RowSink& sink, std::ve
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) png_error(png, "unexpected row layout");
 
-    sink.start(static_cast<int>(width), static_cast<int>(height));
     const size_t stride = static_cast<size_t>(width) * 4;
+    if (!allocated([&] {
+            sink.start(static_cast<int>(width), static_cast<int>(height));
+            rows.assign(passes == 1 ? stride : stride * height, 0);
+        })) {
+        std::snprintf(input.message, sizeof input.message, "out of memory");
+        std::longjmp(input.jump, 1);
+    }
     if (passes == 1) {
-        rows.resize(stride);
         for (png_uint_32 y = 0; y < height; ++y) {
             png_read_row(png, rows.data(), nullptr);
             sink.rgbaRow(static_cast<int>(y), rows.data());
         }
     } else {
         // Interlaced: the passes refine the whole picture, so it is held whole until the last.
-        rows.assign(stride * height, 0);
         for (int pass = 0; pass < passes; ++pass)
             for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, rows.data() + stride * y, nullptr);
         for (png_uint_32 y = 0; y < height; ++y) sink.rgbaRow(static_cast<int>(y), rows.data() + stride * y);
@@ -279,25 +305,32 @@ std::string readJpegInto(const uint8_t* data, size_t size, RowSink& sink, std::v
     jpeg_start_decompress(&cinfo);
 
     const int width = static_cast<int>(cinfo.output_width);
-    sink.start(width, static_cast<int>(cinfo.output_height));
-    row.resize(static_cast<size_t>(width) * cinfo.output_components);
-    std::vector<uint8_t>& rgb = row;
+    if (!allocated([&] {
+            sink.start(width, static_cast<int>(cinfo.output_height));
+            row.resize(static_cast<size_t>(width) * cinfo.output_components);
+        })) {
+        std::snprintf(error.message, sizeof error.message, "out of memory");
+        std::longjmp(error.jump, 1);
+    }
     while (cinfo.output_scanline < cinfo.output_height) {
         const int y = static_cast<int>(cinfo.output_scanline);
         JSAMPROW rowPointer = row.data();
-        if (jpeg_read_scanlines(&cinfo, &rowPointer, 1) != 1) jpegErrorExit(reinterpret_cast<j_common_ptr>(&cinfo));
+        if (jpeg_read_scanlines(&cinfo, &rowPointer, 1) != 1) {
+            std::snprintf(error.message, sizeof error.message, "truncated JPEG file");
+            std::longjmp(error.jump, 1);
+        }
         if (cmyk) {
             for (int x = 0; x < width; ++x) {
                 const uint8_t* p = row.data() + x * 4;
                 const int c = inverted ? p[0] : 255 - p[0], m = inverted ? p[1] : 255 - p[1];
                 const int yl = inverted ? p[2] : 255 - p[2], k = inverted ? p[3] : 255 - p[3];
                 // In place: pixel x's three bytes never overtake pixel x's four.
-                rgb[x * 3] = static_cast<uint8_t>((c * k + 127) / 255);
-                rgb[x * 3 + 1] = static_cast<uint8_t>((m * k + 127) / 255);
-                rgb[x * 3 + 2] = static_cast<uint8_t>((yl * k + 127) / 255);
+                row[x * 3] = static_cast<uint8_t>((c * k + 127) / 255);
+                row[x * 3 + 1] = static_cast<uint8_t>((m * k + 127) / 255);
+                row[x * 3 + 2] = static_cast<uint8_t>((yl * k + 127) / 255);
             }
         }
-        sink.rgbRow(y, rgb.data());
+        sink.rgbRow(y, row.data());
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
@@ -415,7 +448,8 @@ std::string readGif(const uint8_t* data, size_t size, RowSink& sink) {
     int error = 0;
     GifFileType* gif = DGifOpen(&input, gifRead, &error);
     if (!gif) return gifReason(error);
-    std::string reason = readGifFrame(gif, sink);
+    std::string reason;
+    if (!allocated([&] { reason = readGifFrame(gif, sink); })) reason = "out of memory";
     DGifCloseFile(gif, &error);
     if (!reason.empty()) sink.clear();
     return reason;
@@ -620,7 +654,7 @@ std::string readBmp(const uint8_t* data, size_t size, RowSink& sink) {
 
 // --- Dispatch ---
 
-std::string decodeInto(const uint8_t* data, size_t size, RowSink& sink) {
+std::string decodeFormat(const uint8_t* data, size_t size, RowSink& sink) {
     if (size == 0) return "the file is empty";
     static constexpr uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (size >= 8 && std::memcmp(data, kPngSignature, 8) == 0) return readPng(data, size, sink);
@@ -631,23 +665,34 @@ std::string decodeInto(const uint8_t* data, size_t size, RowSink& sink) {
     return "not a PNG, JPEG, GIF or BMP file";
 }
 
+std::string decodeInto(const uint8_t* data, size_t size, RowSink& sink) {
+    std::string reason;
+    if (!allocated([&] { reason = decodeFormat(data, size, sink); })) reason = "out of memory";
+    if (!reason.empty()) sink.clear();
+    return reason;
+}
+
 // Whole files only; anything larger than the largest picture we read is refused unread.
 constexpr long long kMaxFileBytes = 1LL << 30;
 
+// The reason names no path: callers put the file's name in front of it.
 std::string readFile(const std::string& path, std::vector<uint8_t>& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return path + ": " + std::strerror(errno);
+    if (!file) return std::strerror(errno);
     std::string reason;
     uint8_t buffer[65536];
     size_t count;
     while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
         if (bytes.size() + count > static_cast<size_t>(kMaxFileBytes)) {
-            reason = path + ": the file is larger than 1 GiB";
+            reason = "the file is larger than 1 GiB";
             break;
         }
-        bytes.insert(bytes.end(), buffer, buffer + count);
+        if (!allocated([&] { bytes.insert(bytes.end(), buffer, buffer + count); })) {
+            reason = "out of memory";
+            break;
+        }
     }
-    if (reason.empty() && std::ferror(file)) reason = path + ": " + std::strerror(errno);
+    if (reason.empty() && std::ferror(file)) reason = std::strerror(errno);
     std::fclose(file);
     return reason;
 }
@@ -673,7 +718,10 @@ std::string decodePngBytes(const uint8_t* data, size_t size, RgbaImage& out) {
     static constexpr uint8_t kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (size < 8 || std::memcmp(data, kPngSignature, 8) != 0) return "not a PNG file";
     RgbaSink sink(out);
-    return readPng(data, size, sink);
+    std::string reason;
+    if (!allocated([&] { reason = readPng(data, size, sink); })) reason = "out of memory";
+    if (!reason.empty()) sink.clear();
+    return reason;
 }
 
 }  // namespace platform

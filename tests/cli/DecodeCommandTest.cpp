@@ -79,7 +79,14 @@ TEST_F(DecodeCommand, JsonObjectsAreEscaped) {
     const ProcessResult r = cli({"decode", "--json", file});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"file\":\"" + dir + "/quote\\\"d.png\",\"text\":\"say \\\"hi\\\"\\\\ now\\n\\ttab \\u0001 end\","
-                     "\"version\":2,\"level\":\"Q\"}\n");
+                     "\"version\":3,\"level\":\"Q\"}\n");
+
+    // A file name that is not UTF-8 still gives valid JSON; the desktop program's closing zero
+    // byte is not part of the text.
+    const std::string odd = dir + "/odd\xFF.png";
+    ASSERT_EQ(cli({"encode", "--nul", "-o", odd, "-t", "png", "zero"}).status, 0);
+    EXPECT_EQ(cli({"decode", "--json", odd}).out,
+              "{\"file\":\"" + dir + "/odd\xEF\xBF\xBD.png\",\"text\":\"zero\",\"version\":1,\"level\":\"L\"}\n");
 }
 
 TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {

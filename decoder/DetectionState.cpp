@@ -1,0 +1,3 @@
+#include "decoder/DetectionState.h"
+
+bool detectionFailed = false;
