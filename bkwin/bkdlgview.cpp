@@ -6,6 +6,7 @@
 #include "bkres/bkfontpool.h"
 #include "bkres/bkresutil.h"
 #include "bkres/bkvaluesyntax.h"
+#include "bkwin/bkedit.h"
 #include "bkwin/bkrealwnd.h"
 #include "bkwin/bktabctrl.h"
 #include "bkwin/bkwinmanager.h"
@@ -514,6 +515,10 @@ LRESULT CBkDialogView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_NOTIFY:
         return OnNotify(wParam, lParam);
     case WM_COMMAND:
+        // An `edit` element's field reports its changes here: its element takes the new text
+        // first, then the top-level window hears of it like any other control's command.
+        CBkEdit::ReflectCommand(wParam, lParam);
+        return SendMessage(GetParent(hwnd), msg, wParam, lParam);
     case WM_HSCROLL:
     case WM_VSCROLL:
         // Real controls in `realwnd` elements report to the top-level window directly.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "HostTestSupport.h"
+#include "bkwin/bkedit.h"
 #include "bkwin/bkwinmanager.h"
 
 using namespace hosttest;
@@ -517,6 +518,40 @@ TEST_F(BkModal, WaitingQuitEndsEveryLoopAndStaysQueued) {
     ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 3u);
     EXPECT_TRUE(IsWindowEnabled(owner));
+}
+
+}  // namespace
+
+namespace {
+
+// Text typed into an `edit` element's field reaches the element through the host, and the
+// top-level window still hears of the change.
+TEST_F(HostTest, TypingIntoAnEditElementReachesItThroughTheHost) {
+    RecordingDialog editDlg;
+    int changesSeen = 0;
+    editDlg.onMessage = [&](RecordingDialog&, UINT msg, WPARAM wParam, LPARAM) {
+        if (msg == WM_COMMAND && HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == 300) ++changesSeen;
+        return false;
+    };
+    ASSERT_TRUE(editDlg.SetXml(R"(<layer title="Edit" width=300 height=160>
+  <body class=msgboxbody width=full height=full>
+    <edit id=300 defaultfont=0000 pos="10,10,200,38">start</edit>
+  </body>
+</layer>)"));
+    ASSERT_NE(editDlg.Create(nullptr), nullptr);
+    ShowWindow(editDlg.GetHWnd(), SW_SHOW);
+    PumpMessages();
+    auto* edit = dynamic_cast<CBkEdit*>(editDlg.GetItem(300));
+    ASSERT_NE(edit, nullptr);
+    HWND field = edit->GetEditHWnd();
+    ASSERT_NE(field, nullptr);
+    SendMessage(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(u""));
+    ASSERT_TRUE(input::InjectText(field, u"xyz"));
+    PumpMessages();
+    EXPECT_EQ(edit->GetInnerText(), u"xyz");
+    EXPECT_GE(changesSeen, 1);
+    DestroyWindow(editDlg.GetHWnd());
+    PumpMessages();
 }
 
 }  // namespace
