@@ -4,6 +4,7 @@
 
 #include "bkres/bkfontpool.h"
 #include "bkres/bkvaluesyntax.h"
+#include "bkwin/bkrealwnd.h"
 #include "bkwin/bknotify.h"
 #include "platform/controls.h"
 #include "platform/text.h"
@@ -61,15 +62,7 @@ void CbkCombo::OnWindowPosChanged(const BkWindowPos& pos) {
     const bool created = m_hWndCombo == nullptr;
     HWND combo = CreateComboWindow();
     if (!combo || (!created && old == m_rcWindow)) return;
-    SetWindowPos(combo, nullptr, m_rcWindow.left, m_rcWindow.top, RectWidth(m_rcWindow), RectHeight(m_rcWindow),
-                 SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
-    BKNMREALWNDRESIZED nm;
-    nm.hdr.hwndFrom = m_hWndContainer;
-    nm.hdr.idFrom = IDC_RICHVIEW_WIN;
-    nm.hdr.code = BKNM_REALWND_RESIZED;
-    nm.uItemID = m_uCmdID;
-    nm.rcWnd = m_rcWindow;
-    SendMessage(m_hWndContainer, WM_NOTIFY, IDC_RICHVIEW_WIN, reinterpret_cast<LPARAM>(&nm));
+    CBkRealWnd::PlaceHostedWindow(m_hWndContainer, m_uCmdID, combo, m_rcWindow, false);
 }
 
 void CbkCombo::OnShowWindow(bool show, LPARAM status) {

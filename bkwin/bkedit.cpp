@@ -3,6 +3,7 @@
 #include "bkres/bkfontpool.h"
 #include "bkres/bkvaluesyntax.h"
 #include "bkwin/bknotify.h"
+#include "bkwin/bkrealwnd.h"
 #include "bkwin/bkskinpool.h"
 #include "platform/controls.h"
 
@@ -168,19 +169,7 @@ void CBkEdit::OnWindowPosChanged(const BkWindowPos& pos) {
     HWND edit = CreateEditWindow();
     if (!edit || (!created && old == m_rcWindow)) return;
     const RECT rc = EditRect();
-    SetWindowPos(edit, nullptr, rc.left, rc.top, RectWidth(rc), RectHeight(rc),
-                 SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
-    BKNMREALWNDRESIZED nm;
-    nm.hdr.hwndFrom = m_hWndContainer;
-    nm.hdr.idFrom = IDC_RICHVIEW_WIN;
-    nm.hdr.code = BKNM_REALWND_RESIZED;
-    nm.uItemID = m_uCmdID;
-    nm.rcWnd = rc;
-    SendMessage(m_hWndContainer, WM_NOTIFY, IDC_RICHVIEW_WIN, reinterpret_cast<LPARAM>(&nm));
-    if (IsWindowVisible(edit)) {
-        InvalidateRect(edit, nullptr, true);
-        ShowWindow(edit, SW_SHOWNOACTIVATE);
-    }
+    CBkRealWnd::PlaceHostedWindow(m_hWndContainer, m_uCmdID, edit, rc, true);
 }
 
 void CBkEdit::OnShowWindow(bool show, LPARAM status) {

@@ -22,16 +22,19 @@ void CBkRealWnd::OnWindowPosChanged(const BkWindowPos& pos) {
     if (old == m_rcWindow) return;
     HWND real = GetRealHWnd();
     if (!real) return;
-    SetWindowPos(real, nullptr, m_rcWindow.left, m_rcWindow.top, RectWidth(m_rcWindow), RectHeight(m_rcWindow),
-                 SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+    PlaceHostedWindow(m_hWndContainer, m_uCmdID, real, m_rcWindow, true);
+}
+
+void CBkRealWnd::PlaceHostedWindow(HWND container, unsigned cmdId, HWND real, const RECT& rc, bool repaint) {
+    SetWindowPos(real, nullptr, rc.left, rc.top, RectWidth(rc), RectHeight(rc), SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
     BKNMREALWNDRESIZED nm;
-    nm.hdr.hwndFrom = m_hWndContainer;
+    nm.hdr.hwndFrom = container;
     nm.hdr.idFrom = IDC_RICHVIEW_WIN;
     nm.hdr.code = BKNM_REALWND_RESIZED;
-    nm.uItemID = m_uCmdID;
-    nm.rcWnd = m_rcWindow;
-    SendMessage(m_hWndContainer, WM_NOTIFY, IDC_RICHVIEW_WIN, reinterpret_cast<LPARAM>(&nm));
-    if (IsWindowVisible(real)) {
+    nm.uItemID = cmdId;
+    nm.rcWnd = rc;
+    SendMessage(container, WM_NOTIFY, IDC_RICHVIEW_WIN, reinterpret_cast<LPARAM>(&nm));
+    if (repaint && IsWindowVisible(real)) {
         InvalidateRect(real, nullptr, true);
         ShowWindow(real, SW_SHOWNOACTIVATE);
     }

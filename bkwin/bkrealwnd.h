@@ -16,6 +16,12 @@ public:
     // hides it otherwise.
     void ShowRealWindow(bool show);
 
+    // Moves a real window hosted by an element to `rc` (container coordinates) and tells the
+    // container with code 2 (BKNM_REALWND_RESIZED) for element `cmdId`. With `repaint`, a
+    // visible window is also repainted and brought back into view.
+    static void PlaceHostedWindow(platform::HWND container, unsigned cmdId, platform::HWND real,
+                                  const platform::RECT& rc, bool repaint);
+
 protected:
     void OnPaint(platform::HDC) override {}
     void OnWindowPosChanged(const BkWindowPos& pos) override;
