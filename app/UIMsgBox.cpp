@@ -222,14 +222,19 @@ int CBkSafeMsgBox::Run(HWND owner) {
     return m_nResult;
 }
 
-int CBkSafeMsgBox::Show(const std::u16string& text, const std::u16string& caption, UINT style, bool* checkState,
-                        HWND owner) {
+void CBkSafeMsgBox::Remember(const std::u16string& text, const std::u16string& caption, UINT style,
+                             const bool* checkState, bool lines) {
     m_strText = text;
     m_strCaption = caption;
     m_uType = style;
     m_bShowCheck = checkState != nullptr;
     m_bChecked = checkState && *checkState;
-    m_bLines = false;
+    m_bLines = lines;
+}
+
+int CBkSafeMsgBox::Show(const std::u16string& text, const std::u16string& caption, UINT style, bool* checkState,
+                        HWND owner) {
+    Remember(text, caption, style, checkState, false);
     if (!Load(m_uLayout)) return -1;
     if (CBkWindow* single = GetItem(IDC_TEXT)) {
         single->SetVisible(true);
@@ -243,12 +248,7 @@ int CBkSafeMsgBox::Show(const std::u16string& text, const std::u16string& captio
 
 int CBkSafeMsgBox::ShowLines(const std::u16string& text, const std::u16string& caption, UINT style, bool* checkState,
                              HWND owner) {
-    m_strText = text;
-    m_strCaption = caption;
-    m_uType = style;
-    m_bShowCheck = checkState != nullptr;
-    m_bChecked = checkState && *checkState;
-    m_bLines = true;
+    Remember(text, caption, style, checkState, true);
 
     const std::vector<std::u16string> lines = SplitLines(text);
     const BkStyle& look = BkStylePool::GetStyle("msgtext");

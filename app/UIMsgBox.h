@@ -68,6 +68,9 @@ protected:
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    // What one Show or ShowLines call asked for.
+    void Remember(const std::u16string& text, const std::u16string& caption, UINT style, const bool* checkState,
+                  bool lines);
     int Run(HWND owner);
     bool LoadMarkupInto(int containerId, const std::u16string& markup);
     void SetIcon();

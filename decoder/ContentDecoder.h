@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class ContentDecoder {
 public:
@@ -73,7 +74,7 @@ private:
     // segment by segment.
     struct ByteRun {
         std::string bytes;
-        std::basic_string<int32_t> ends;  // where each segment's bytes end in `bytes`
+        std::vector<int32_t> ends;  // where each segment's bytes end in `bytes`
         bool hasKanji = false;
     };
     bool readByteSegment(int count, ByteRun& run);
