@@ -67,6 +67,7 @@ void CBkDialogImpl::CenterOver(HWND parent) {
 int CBkDialogImpl::DoModal(HWND parent) {
     if (!parent) parent = BkWinManager::GetActive();
     if (!parent) parent = GetActiveWindow();
+    if (parent && !IsWindow(parent)) parent = nullptr;  // a window that has gone owns nothing
     bool parentDisabled = false;
     if (parent && parent != GetDesktopWindow() && IsWindowEnabled(parent)) {
         EnableWindow(parent, false);

@@ -1,7 +1,9 @@
 #include "decoder/FinderPattern.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <iterator>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -165,6 +167,7 @@ void FinderPattern::locate(const uint8_t* bitmapIn, int widthIn, int heightIn, i
         detectionFailed = true;
         return;
     }
+    chooseCentres();
     findDirection();
     if (detectionFailed) return;
     orderCentres();
@@ -339,6 +342,114 @@ void FinderPattern::findCentres() {
     }
 }
 
+int FinderPattern::rowPatternWidth(const Point& centre) const {
+    const int x = centre.x, y = centre.y;
+    int lx = -1, edges = 0;
+    for (int c = x; c >= 1; --c) {
+        if (dark(c, y) && !dark(c - 1, y) && ++edges == 2) {
+            lx = c;
+            break;
+        }
+    }
+    int rx = width;
+    edges = 0;
+    for (int c = x; c <= width - 2; ++c) {
+        if (dark(c, y) && !dark(c + 1, y) && ++edges == 2) {
+            rx = c;
+            break;
+        }
+    }
+    return rx - lx + 1;
+}
+
+namespace {
+
+// How far three finder patterns may stray from the ideal: module sizes within 40% of each
+// other (perspective), the two legs within 25% of each other, the hypotenuse's square within
+// 25% of the legs' sum of squares, and legs of 8 to 200 modules (14 to 170 for upright symbols,
+// widened for rotation, which stretches row widths, and for perspective).
+constexpr double kMaxModuleRatio = 1.4;
+constexpr double kMinLegRatio = 0.75;
+constexpr double kMaxRightAngleError = 0.25;
+constexpr double kMinLegModules = 8;
+constexpr double kMaxLegModules = 200;
+// Candidates beyond these are not considered (the triples grow with the cube of their count).
+constexpr size_t kMaxCandidates = 40;
+
+struct CentreCandidate {
+    size_t index;     // in `centres`
+    Point centre;
+    double module;    // pattern width / 7
+};
+
+double squaredDistance(const Point& a, const Point& b) {
+    const double dx = a.x - b.x, dy = a.y - b.y;
+    return dx * dx + dy * dy;
+}
+
+// How far three candidates are from a symbol's finder patterns (0 = exactly), or a negative
+// value when they cannot be one.
+double finderTripleError(const CentreCandidate& a, const CentreCandidate& b, const CentreCandidate& c) {
+    const double largest = std::max({a.module, b.module, c.module});
+    const double smallest = std::min({a.module, b.module, c.module});
+    if (largest > smallest * kMaxModuleRatio) return -1;
+    double sides[3] = {squaredDistance(a.centre, b.centre), squaredDistance(b.centre, c.centre),
+                       squaredDistance(c.centre, a.centre)};
+    std::sort(std::begin(sides), std::end(sides));
+    if (sides[0] <= 0) return -1;
+    const double legRatio = std::sqrt(sides[0] / sides[1]);
+    if (legRatio < kMinLegRatio) return -1;
+    const double rightAngleError = std::abs(sides[2] - (sides[0] + sides[1])) / (sides[0] + sides[1]);
+    if (rightAngleError > kMaxRightAngleError) return -1;
+    const double module = (a.module + b.module + c.module) / 3;
+    const double legModules = std::sqrt(sides[1]) / module;
+    if (legModules < kMinLegModules || legModules > kMaxLegModules) return -1;
+    return (largest / smallest - 1) + (1 - legRatio) + rightAngleError;
+}
+
+}  // namespace
+
+void FinderPattern::chooseCentres() {
+    if (centres.size() <= 3) return;
+    std::vector<CentreCandidate> candidates;
+    for (size_t i = 0; i < centres.size() && candidates.size() < kMaxCandidates; ++i) {
+        const Point& p = centres[i];
+        if (p.x < 1 || p.y < 1 || p.x >= width || p.y >= height) continue;
+        const int patternWidth = rowPatternWidth(p);
+        if (patternWidth < 7 || patternWidth >= width) continue;
+        const double module = patternWidth / 7.0;
+        // A second centre within the pattern's dark core is the same pattern found again.
+        const bool again = std::any_of(candidates.begin(), candidates.end(), [&](const CentreCandidate& c) {
+            return std::abs(c.centre.x - p.x) < 1.5 * c.module && std::abs(c.centre.y - p.y) < 1.5 * c.module;
+        });
+        if (!again) candidates.push_back({i, p, module});
+    }
+    double bestError = -1;
+    size_t best[3] = {0, 0, 0};
+    for (size_t a = 0; a < candidates.size(); ++a) {
+        for (size_t b = a + 1; b < candidates.size(); ++b) {
+            for (size_t c = b + 1; c < candidates.size(); ++c) {
+                const double error = finderTripleError(candidates[a], candidates[b], candidates[c]);
+                if (error >= 0 && (bestError < 0 || error < bestError)) {
+                    bestError = error;
+                    best[0] = a, best[1] = b, best[2] = c;
+                }
+            }
+        }
+    }
+    if (bestError < 0) return;
+    // The chosen three first, in their own order; the rest after them.
+    std::vector<Point> reordered;
+    reordered.reserve(centres.size());
+    for (size_t k : best) reordered.push_back(candidates[k].centre);
+    for (size_t i = 0; i < centres.size(); ++i) {
+        if (i != candidates[best[0]].index && i != candidates[best[1]].index && i != candidates[best[2]].index) {
+            reordered.push_back(centres[i]);
+        }
+    }
+    centres = std::move(reordered);
+}
+
 void FinderPattern::findDirection() {
     const Point c0 = centres[0], c1 = centres[1], c2 = centres[2];
     const Line remote = Line::longestOf({Line(c0, c1), Line(c1, c2), Line(c2, c0)});
@@ -433,26 +544,13 @@ void FinderPattern::orderCentres() {
 void FinderPattern::measurePatternWidths() {
     for (int i = 0; i < 3; ++i) {
         const int x = centres[i].x, y = centres[i].y;
-        if (x < 1 || y < 1 || x > kMaxCentreCoordinate || y > kMaxCentreCoordinate || x >= width || y >= height) {
+        // A centre on the picture's edge has no pattern around it. (Centres far from the corner
+        // are read too: the fixed-point products are 64-bit, so large photos need no limit.)
+        if (x < 1 || y < 1 || x >= width || y >= height) {
             detectionFailed = true;
             return;
         }
-        int lx = -1, edges = 0;
-        for (int c = x; c >= 1; --c) {
-            if (dark(c, y) && !dark(c - 1, y) && ++edges == 2) {
-                lx = c;
-                break;
-            }
-        }
-        int rx = width;
-        edges = 0;
-        for (int c = x; c <= width - 2; ++c) {
-            if (dark(c, y) && !dark(c + 1, y) && ++edges == 2) {
-                rx = c;
-                break;
-            }
-        }
-        patternWidths[i] = rx - lx + 1;
+        patternWidths[i] = rowPatternWidth(centres[i]);
         modulePitches[i] = static_cast<int32_t>((static_cast<int64_t>(patternWidths[i]) << precisionBits) / 7);
     }
 }

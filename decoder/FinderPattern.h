@@ -20,9 +20,6 @@ public:
     static constexpr int kBottom = 2;
     static constexpr int kLeft = 4;
     static constexpr int kTop = 8;
-    // Centres beyond this pixel in either direction are not read.
-    static constexpr int kMaxCentreCoordinate = 2013;
-
     FinderPattern() = default;
     virtual ~FinderPattern() = default;
 
@@ -37,6 +34,11 @@ public:
     // One representative for each group of adjacent run lines.
     void findThroughLines();
     void findCentres();
+    // With more than three centres (other square marks in the picture, or one pattern found
+    // twice), moves to the front the three that lie as a symbol's finder patterns do: similar
+    // pattern sizes at the corners of a right isosceles triangle. Keeps the order when no
+    // three do.
+    void chooseCentres();
     void findDirection();
     void orderCentres();
     void measurePatternWidths();
@@ -68,6 +70,10 @@ public:
 
 private:
     bool dark(int x, int y) const { return bitmap[static_cast<size_t>(y) * width + x] != 0; }
+    // The width along the picture row of the pattern around `centre`: between the outer edges
+    // of its dark rings, the second light-to-dark edge on each side (the picture's edge when
+    // there is none).
+    int rowPatternWidth(const Point& centre) const;
     // A version-information sample; outside the picture reads as light.
     int sampleBit(const Point& p) const;
     int matchVersionBits(int bits) const;

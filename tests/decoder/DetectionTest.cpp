@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "decoder/AlignmentPattern.h"
@@ -372,8 +373,7 @@ TEST(Detection, UnreadableFileFailsBeforeTheFinderStage) {
 }
 
 TEST(Detection, LargePictureIsSampledRight) {
-    // 2310 x 2310 pixels at 20 fraction bits, the finder centres just inside the 2013-pixel
-    // limit: the intersection products exceed 32 bits.
+    // 2310 x 2310 pixels at 20 fraction bits: the intersection products exceed 32 bits.
     auto e = dectest::encodeSymbol("LARGE PICTURE 70 PX PER MODULE", 1, 2);
     ASSERT_NE(e, nullptr);
     const platform::RgbImage image = dectest::render(*e, {70, 4, 1, false});
@@ -382,9 +382,62 @@ TEST(Detection, LargePictureIsSampledRight) {
     EXPECT_EQ(r.textUtf8, "LARGE PICTURE 70 PX PER MODULE");
     EXPECT_EQ(r.version, 2);
 
-    // Patterns beyond pixel 2013 are not read.
-    const platform::RgbImage beyond = dectest::render(*e, {80, 4, 0, false});
-    EXPECT_FALSE(readSymbol(beyond).found);
+    // 2640 x 2640 pixels at 19 fraction bits, the lower finder centres near pixel 2300, as in
+    // the middle of a phone photo.
+    const platform::RgbImage far = dectest::render(*e, {80, 4, 0, false});
+    const SymbolReading farReading = readSymbol(far);
+    ASSERT_TRUE(farReading.found) << farReading.failure;
+    EXPECT_EQ(farReading.textUtf8, "LARGE PICTURE 70 PX PER MODULE");
+}
+
+// A finder pattern (7 x 7 modules) with its upper-left corner at x0, y0.
+void paintFinderPattern(platform::RgbImage& image, int x0, int y0, int module) {
+    paint(image, x0, y0, 7 * module, 7 * module, 0);
+    paint(image, x0 + module, y0 + module, 5 * module, 5 * module, 255);
+    paint(image, x0 + 2 * module, y0 + 2 * module, 3 * module, 3 * module, 0);
+}
+
+TEST(Detection, OtherFinderLikeMarksDoNotHideTheSymbol) {
+    // Marks like those of icons or logos beside a symbol: found before the symbol's own patterns
+    // in reading order, they must not be taken for them.
+    auto e = dectest::encodeSymbol("MARKS AROUND", 1, 2);
+    ASSERT_NE(e, nullptr);
+    const platform::RgbImage symbol = dectest::render(*e, {4, 4, 0, false});
+    platform::RgbImage image(symbol.width + 200, symbol.height + 120);
+    for (int y = 0; y < symbol.height; ++y)
+        for (int x = 0; x < symbol.width; ++x) {
+            const uint8_t* from = symbol.pixel(x, y);
+            uint8_t* to = image.pixel(x + 100, y + 100);
+            to[0] = from[0], to[1] = from[1], to[2] = from[2];
+        }
+    paintFinderPattern(image, 10, 10, 2);                 // small, above and to the left
+    paintFinderPattern(image, image.width - 40, 30, 3);   // above and to the right
+    paintFinderPattern(image, 20, image.height - 60, 6);  // large, below
+    const SymbolReading r = readSymbol(image);
+    ASSERT_TRUE(r.found) << r.failure;
+    EXPECT_EQ(r.textUtf8, "MARKS AROUND");
+    EXPECT_EQ(r.version, 2);
+}
+
+TEST(Detection, SymbolAnywhereInAPhotoSizedPictureReads) {
+    // 4000 x 3000 pixels (19 fraction bits), the symbol in the middle and towards each corner.
+    auto e = dectest::encodeSymbol("PHOTO SIZED", 2, 5);
+    ASSERT_NE(e, nullptr);
+    const platform::RgbImage symbol = dectest::render(*e, {20, 4, 0, false});
+    for (const auto& [left, top] : {std::pair{1500, 1000}, std::pair{3000, 2100}, std::pair{60, 40},
+                                    std::pair{3100, 40}, std::pair{60, 2100}}) {
+        platform::RgbImage image(4000, 3000);
+        for (int y = 0; y < symbol.height; ++y)
+            for (int x = 0; x < symbol.width; ++x) {
+                const uint8_t* from = symbol.pixel(x, y);
+                uint8_t* to = image.pixel(x + left, y + top);
+                to[0] = from[0], to[1] = from[1], to[2] = from[2];
+            }
+        const SymbolReading r = readSymbol(image);
+        ASSERT_TRUE(r.found) << left << "," << top << ": " << r.failure;
+        EXPECT_EQ(r.textUtf8, "PHOTO SIZED") << left << "," << top;
+        EXPECT_EQ(r.version, 5);
+    }
 }
 
 TEST(Detection, DamagedPictureWithinCapacityReads) {

@@ -1,0 +1,53 @@
+#include "app/AppMenus.h"
+
+#include <span>
+
+#include "app/MainWnd.h"
+
+namespace AppMenus {
+namespace {
+
+struct MenuItem {
+    platform::UINT command;  // 0 for a separator
+    const char16_t* text;
+};
+
+struct MenuResource {
+    unsigned id;
+    std::span<const MenuItem> items;
+};
+
+constexpr MenuItem kMainMenuItems[] = {
+    {CTALVORINEXMainWnd::ID_MENU_ABOUT, u"关于"},
+};
+constexpr MenuItem kTrayMenuItems[] = {
+    {CTALVORINEXMainWnd::ID_TRAY_RESTORE, u"恢复窗口"},
+    {0, u""},
+    {CTALVORINEXMainWnd::ID_TRAY_EXIT, u"退出"},
+};
+constexpr MenuResource kMenus[] = {
+    {kMainMenu, kMainMenuItems},
+    {kTrayMenu, kTrayMenuItems},
+};
+
+}  // namespace
+
+platform::HMENU LoadMenu(unsigned id) {
+    for (const MenuResource& resource : kMenus) {
+        if (resource.id != id) continue;
+        platform::HMENU popup = platform::CreatePopupMenu();
+        for (const MenuItem& item : resource.items) {
+            if (item.command == 0) {
+                platform::AppendMenu(popup, platform::MF_SEPARATOR, 0, u"");
+            } else {
+                platform::AppendMenu(popup, platform::MF_STRING, item.command, item.text);
+            }
+        }
+        platform::HMENU menu = platform::CreatePopupMenu();
+        platform::AppendMenu(menu, platform::MF_POPUP, reinterpret_cast<platform::UINT_PTR>(popup), u"");
+        return menu;
+    }
+    return nullptr;
+}
+
+}  // namespace AppMenus

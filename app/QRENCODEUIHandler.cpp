@@ -1,0 +1,360 @@
+#include "app/QRENCODEUIHandler.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/MainWnd.h"
+#include "app/QRDECODEUIHandler.h"
+#include "bkres/bkfontpool.h"
+#include "bkwin/bknotify.h"
+#include "bkwin/bktabctrl.h"
+#include "encoder/QR_Encode.h"
+#include "platform/controls.h"
+#include "platform/imaging.h"
+#include "platform/shell.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr uint16_t kFieldFont = 0x0404;
+constexpr int kQuietZone = 4;
+constexpr UINT kPreviewTimerMs = 50;
+
+// Content field ids of tabs 0 to 7 (tab 8, the text tab, uses 2111).
+constexpr std::array<int, 8> kTabContentIds = {2210, 2310, 2410, 2510, 2610, 2710, 2810, 2910};
+
+// Tabs that get a template when they are selected: the field keeps its text when it begins with
+// `prefix` (compared case-sensitively), else the whole text becomes `templ`.
+struct ContentTemplate {
+    int tab;
+    std::u16string_view prefix;
+    std::u16string_view templ;
+};
+constexpr ContentTemplate kTemplates[] = {
+    {0, u"http", u"http://"},
+    {2, u"tel:", u"tel:"},
+    {3, u"smsto:", u"smsto:"},
+    {4, u"mmsto:", u"mmsto:"},
+};
+
+// The tabs whose field generate reads; the hidden tabs contribute nothing.
+constexpr int kContentTabs[] = {0, 2, 3, 4, 8};
+
+std::u16string Decimal(int value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::vector<std::u16string> NumberItems(int first, int last) {
+    std::vector<std::u16string> items;
+    for (int i = first; i <= last; ++i) items.push_back(Decimal(i));
+    return items;
+}
+
+// The format named by the last three characters of a file name, compared case-sensitively: a
+// name ending in "PNG" or "jpeg" names none.
+bool FormatFromFileName(const std::u16string& path, platform::ImageFormat& format) {
+    const size_t slash = path.find_last_of(u'/');
+    const std::u16string_view name = slash == std::u16string::npos ? std::u16string_view(path)
+                                                                   : std::u16string_view(path).substr(slash + 1);
+    if (name.size() < 3) return false;
+    const std::u16string_view ending = name.substr(name.size() - 3);
+    if (ending == u"jpg") format = platform::ImageFormat::Jpeg;
+    else if (ending == u"bmp") format = platform::ImageFormat::Bmp;
+    else if (ending == u"gif") format = platform::ImageFormat::Gif;
+    else if (ending == u"png") format = platform::ImageFormat::Png;
+    else return false;
+    return true;
+}
+
+}  // namespace
+
+CQRENCODEUIHandler::~CQRENCODEUIHandler() {
+    ReleaseSymbolImage();
+    // The main window usually destroyed its children already; handles are never reused.
+    for (HWND w : {m_hTextContent, m_hPreview, m_hVersionList, m_hLevelList, m_hScaleList, m_hEncodingList}) {
+        if (IsWindow(w)) DestroyWindow(w);
+    }
+    for (HWND w : m_hTabContent) {
+        if (IsWindow(w)) DestroyWindow(w);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Initialisation.
+
+void CQRENCODEUIHandler::Init() {
+    CreateContentFields();
+
+    // The preview is made at its final size, so that nothing drawn on it before it is placed is
+    // lost; its realwnd element shows it.
+    m_hPreview = CreateWindowEx(0, platform::kStaticClass, u"", WS_CHILD, 0, 0, kPreviewSide, kPreviewSide,
+                                m_pMainWnd->GetViewHWnd(), IDC_PREVIEW, nullptr);
+
+    const auto& kLevelTexts = CQRDECODEUIHandler::kLevelTexts;
+    std::vector<std::u16string> versions{u"自动"};
+    for (std::u16string& v : NumberItems(1, 40)) versions.push_back(std::move(v));
+    m_hVersionList = CreateOptionList(IDC_VERSION_LIST, versions, 0);
+    m_hLevelList = CreateOptionList(IDC_LEVEL_LIST, {kLevelTexts.begin(), kLevelTexts.end()}, 0);
+    m_hScaleList = CreateOptionList(IDC_SCALE_LIST, NumberItems(1, 20), 3);
+    m_hEncodingList = CreateOptionList(IDC_ENCODING_LIST, {u"GB2312", u"UTF-8"}, 0);
+
+    for (HWND w : {m_hTextContent, m_hPreview, m_hVersionList, m_hLevelList, m_hScaleList, m_hEncodingList}) {
+        m_pMainWnd->PlaceRealWindow(w);
+    }
+    for (HWND w : m_hTabContent) m_pMainWnd->PlaceRealWindow(w);
+
+    m_preview.Create(m_pMainWnd->GetHWnd(), kPreviewSide, kPreviewSide);
+    SetTimer(m_pMainWnd->GetHWnd(), CTALVORINEXMainWnd::kTimerMakePreview, kPreviewTimerMs);
+
+    m_bAppendCredit = true;
+    Generate();
+}
+
+void CQRENCODEUIHandler::CreateContentFields() {
+    // Fields start hidden: the realwnd element of their tab shows them while the tab is shown
+    // (a field made visible would stay on top of the other pages, which are laid out as well).
+    const DWORD style = WS_CHILD | WS_VSCROLL | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+    HWND host = m_pMainWnd->GetViewHWnd();
+    HFONT font = BkFontPool::GetFont(kFieldFont);
+    auto make = [&](int id) {
+        HWND field = CreateWindowEx(0, platform::kRichEditClass, u"", style, 0, 0, 0, 0, host, id, nullptr);
+        platform::SetWindowFont(field, font, false);
+        return field;
+    };
+    m_hTextContent = make(IDC_TEXT_CONTENT);
+    for (size_t i = 0; i < kTabContentIds.size(); ++i) m_hTabContent[i] = make(kTabContentIds[i]);
+}
+
+HWND CQRENCODEUIHandler::CreateOptionList(int id, const std::vector<std::u16string>& items, int initialSelection) {
+    const DWORD style = WS_CHILD | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+    HWND list = CreateWindowEx(0, platform::kComboBoxClass, u"", style, 0, 0, 0, 0, m_pMainWnd->GetViewHWnd(), 0,
+                               nullptr);
+    if (!list) return nullptr;
+    SetDlgCtrlID(list, id);
+    MoveWindow(list, 1, 1, 30, 20, false);
+    for (const std::u16string& item : items) platform::ComboBox_AddString(list, item);
+    platform::SetWindowFont(list, BkFontPool::GetFont(kFieldFont), false);
+    platform::ComboBox_SetCurSel(list, initialSelection);
+    SetFocus(list);
+    return list;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages.
+
+bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_TIMER) {
+        if (wParam == CTALVORINEXMainWnd::kTimerMakePreview) {
+            m_preview.CopyTo(m_hPreview);
+        } else if (wParam == CTALVORINEXMainWnd::kTimerReadPreview) {
+            // The read page does nothing on timers: this page keeps both previews painted.
+            const CQRDECODEUIHandler& read = m_pMainWnd->DecodeHandler();
+            read.PreviewImage().CopyTo(read.PreviewWindow());
+        } else {
+            return false;
+        }
+        result = 0;
+        return true;
+    }
+    if (msg != WM_NOTIFY || lParam == 0) return false;
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->idFrom != static_cast<UINT_PTR>(IDC_RICHVIEW_WIN)) return false;
+
+    if (header->code == BKNM_COMMAND) {
+        const int item = reinterpret_cast<const BKNMCOMMAND*>(lParam)->uItemID;
+        if (item == IDC_GENERATE) {
+            Generate();
+        } else if (item == IDC_SAVE) {
+            Save();
+        } else {
+            return false;
+        }
+        result = 0;
+        return true;
+    }
+    if (header->code == BKNM_TAB_SELCHANGE) {
+        const auto* change = reinterpret_cast<const BKNMTABSELCHANGE*>(lParam);
+        if (change->uTabID != CTALVORINEXMainWnd::IDC_TEMPLATE_TAB) return false;
+        // The change is always allowed: bCancel stays false.
+        PrefillTemplate(change->nTabItemIDNew);
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Content.
+
+HWND CQRENCODEUIHandler::ContentWindow(int tabIndex) const {
+    if (tabIndex == kTextTab) return m_hTextContent;
+    if (tabIndex < 0 || tabIndex >= static_cast<int>(m_hTabContent.size())) return nullptr;
+    return m_hTabContent[static_cast<size_t>(tabIndex)];
+}
+
+void CQRENCODEUIHandler::PrefillTemplate(int tabIndex) {
+    for (const ContentTemplate& t : kTemplates) {
+        if (t.tab != tabIndex) continue;
+        HWND field = ContentWindow(tabIndex);
+        if (!field) return;
+        const std::u16string text = GetWindowText(field);
+        if (std::u16string_view(text).substr(0, t.prefix.size()) != t.prefix) SetWindowText(field, t.templ);
+        return;
+    }
+}
+
+int CQRENCODEUIHandler::CurrentTab() const {
+    CBkWindow* element = m_pMainWnd->GetItem(CTALVORINEXMainWnd::IDC_TEMPLATE_TAB);
+    if (!element || !element->IsClass("tabctrl")) return -1;
+    return static_cast<const CBkTabCtrl*>(element)->GetCurSel();
+}
+
+std::u16string CQRENCODEUIHandler::GatherContent() const {
+    const int tab = CurrentTab();
+    for (int contentTab : kContentTabs) {
+        if (contentTab == tab) return GetWindowText(ContentWindow(tab));
+    }
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Generate and draw.
+
+void CQRENCODEUIHandler::Generate() {
+    // Text typed into a list leaves it without a selection (-1): the version is then automatic,
+    // the level L and the code page the ANSI one.
+    const int version = std::max(0, platform::ComboBox_GetCurSel(m_hVersionList));
+    const int level = std::max(0, platform::ComboBox_GetCurSel(m_hLevelList));
+    const int encoding = platform::ComboBox_GetCurSel(m_hEncodingList);
+
+    std::u16string text = GatherContent();
+    if (m_bAppendCredit) {
+        text += kCreditText;
+        m_bAppendCredit = false;
+    }
+    const unsigned codePage = encoding == 1 ? platform::kCodePageUtf8 : platform::kCodePageAnsi;
+    // The terminating zero is part of the data: every symbol ends with one 0x00 byte.
+    const std::string bytes = platform::wideToMultiByte(codePage, text, true);
+
+    auto encoder = std::make_unique<CQREncoder>();
+    const bool ok = bytes.size() <= static_cast<size_t>(CQREncoder::kMaxSourceLength) &&
+                    encoder->encode(level, version, 1, -1, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                    static_cast<int>(bytes.size())) == 1;
+    m_bHasSymbol = ok;
+    if (ok) {
+        DrawSymbol(*encoder);
+    } else {
+        ClearPreview();
+    }
+}
+
+void CQRENCODEUIHandler::DrawSymbol(const CQREncoder& encoder) {
+    ReleaseSymbolImage();
+    const int side = encoder.side;
+    m_nSymbolPixels = side + 2 * kQuietZone;
+
+    // The monochrome symbol image, one pixel per module, made from its bits in one call (rows
+    // padded to 16 bits, a set bit is white) rather than pixel by pixel: a version-40 symbol
+    // has 31329 modules.
+    const int stride = (m_nSymbolPixels + 15) / 16 * 2;
+    std::vector<uint8_t> bits(static_cast<size_t>(stride) * m_nSymbolPixels, 0xFF);
+    for (int y = 0; y < side; ++y) {
+        uint8_t* row = bits.data() + static_cast<size_t>(y + kQuietZone) * stride;
+        for (int x = 0; x < side; ++x) {
+            const int px = x + kQuietZone;
+            if (encoder.modules[x][y] == 1) row[px / 8] &= static_cast<uint8_t>(~(0x80 >> (px % 8)));
+        }
+    }
+    HDC windowDC = GetDC(m_hPreview);
+    m_bmpSymbol = CreateBitmap(m_nSymbolPixels, m_nSymbolPixels, 1, 1, bits.data());
+    m_dcSymbol = CreateCompatibleDC(windowDC);
+    m_bmpSymbolOld = SelectObject(m_dcSymbol, m_bmpSymbol);
+    if (windowDC) {
+        StretchBlt(windowDC, 0, 0, kPreviewSide, kPreviewSide, m_dcSymbol, 0, 0, m_nSymbolPixels, m_nSymbolPixels,
+                   SRCCOPY);
+    }
+    StretchBlt(m_preview.GetDC(), 0, 0, kPreviewSide, kPreviewSide, m_dcSymbol, 0, 0, m_nSymbolPixels, m_nSymbolPixels,
+               SRCCOPY);
+    if (windowDC) ReleaseDC(m_hPreview, windowDC);
+    ReleaseSymbolImage();
+}
+
+void CQRENCODEUIHandler::ReleaseSymbolImage() {
+    if (m_dcSymbol) {
+        SelectObject(m_dcSymbol, m_bmpSymbolOld);
+        DeleteDC(m_dcSymbol);
+        m_dcSymbol = nullptr;
+        m_bmpSymbolOld = nullptr;
+    }
+    if (m_bmpSymbol) {
+        DeleteObject(m_bmpSymbol);
+        m_bmpSymbol = nullptr;
+    }
+}
+
+void CQRENCODEUIHandler::ClearPreview() {
+    if (HDC windowDC = GetDC(m_hPreview)) {
+        PatBlt(windowDC, 0, 0, kPreviewSide, kPreviewSide, WHITENESS);
+        ReleaseDC(m_hPreview, windowDC);
+    }
+    m_preview.Clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Save.
+
+std::u16string CQRENCODEUIHandler::DefaultFileName(const std::tm& t) {
+    return Decimal(t.tm_year + 1900) + Decimal(t.tm_mon + 1) + Decimal(t.tm_mday) + Decimal(t.tm_hour) +
+           Decimal(t.tm_min) + Decimal(t.tm_sec);
+}
+
+void CQRENCODEUIHandler::Save() {
+    if (!m_bHasSymbol) return;
+
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+
+    platform::OPENFILENAME ofn;
+    ofn.hwndOwner = GetActiveWindow();
+    ofn.filters = {{u"位图格式(*.png)", u"*.png"},
+                   {u"JPEG(*.jpg)", u"*.jpg"},
+                   {u"GIF(*.gif)", u"*.gif"},
+                   {u"PNG(*.bmp)", u"*.bmp"}};
+    ofn.file = DefaultFileName(local);
+    ofn.defExt = u"png";
+    ofn.flags = platform::OFN_HIDEREADONLY | platform::OFN_OVERWRITEPROMPT;
+    if (!platform::GetSaveFileName(&ofn)) return;
+
+    platform::ImageFormat format;
+    if (!FormatFromFileName(ofn.file, format)) return;
+
+    // A list without a selection (text typed into it) saves at scale 1.
+    const int scale = std::max(1, platform::ComboBox_GetCurSel(m_hScaleList) + 1);
+    const int pixels = m_nSymbolPixels * scale;
+
+    // The preview resampled to the saved size, on a bitmap of the screen's depth.
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels, pixels);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    platform::RgbImage image;
+    bool drawn = false;
+    if (bitmap && dc) {
+        HBITMAP old = SelectObject(dc, bitmap);
+        drawn = StretchBlt(dc, 0, 0, pixels, pixels, m_preview.GetDC(), 0, 0, kPreviewSide, kPreviewSide, SRCCOPY);
+        SelectObject(dc, old);
+        drawn = drawn && BitmapToRgbImage(bitmap, image);
+    }
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    if (!drawn) return;
+
+    std::vector<uint8_t> encoded;
+    if (!platform::encodeImage(image, format, encoded).empty()) return;
+    // Written whole or not at all: a failed write leaves no partial file.
+    platform::writeFileAtomically(platform::utf16ToUtf8(ofn.file), encoded);
+}

@@ -1,0 +1,109 @@
+// The make page (layout 521): nine content tabs, four option lists, generate and save.
+//
+// Generating reads the current tab's text, converts it with the chosen code page (0 = the ANSI
+// code page, GBK here, or 65001 = UTF-8) including its terminating zero, encodes it and draws the
+// symbol one pixel per module with a four-module quiet zone, stretched into a 330 x 330 preview
+// image. Timer 1 copies that image onto the preview window; timer 2 copies the read page's
+// preview image onto the read page's preview window. Save writes the preview, resampled to
+// (side + 8) x scale pixels, as PNG, JPEG, GIF or BMP chosen by the file name's last three
+// characters. The page shows no messages: every failure is silent.
+#pragma once
+
+#include <array>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/PreviewImage.h"
+#include "bkres/bkplatform.h"
+
+class CQREncoder;
+class CTALVORINEXMainWnd;
+
+class CQRENCODEUIHandler {
+public:
+    // Control ids of the page's real windows and buttons.
+    static constexpr int IDC_TEXT_CONTENT = 2111;
+    static constexpr int IDC_VERSION_LIST = 2121;
+    static constexpr int IDC_LEVEL_LIST = 2131;
+    static constexpr int IDC_SCALE_LIST = 2141;
+    static constexpr int IDC_GENERATE = 2151;
+    static constexpr int IDC_SAVE = 2161;
+    static constexpr int IDC_PREVIEW = 2171;
+    static constexpr int IDC_ENCODING_LIST = 2181;
+    static constexpr int kTabCount = 9;
+    static constexpr int kTextTab = 8;
+    static constexpr int kPreviewSide = 330;
+
+    // The credit text the first symbol carries after the content.
+    static constexpr std::u16string_view kCreditText = u"本软件由Kestrawin出品\n\rhttps://merovask.org";
+
+    explicit CQRENCODEUIHandler(CTALVORINEXMainWnd* mainWnd) : m_pMainWnd(mainWnd) {}
+    virtual ~CQRENCODEUIHandler();
+    CQRENCODEUIHandler(const CQRENCODEUIHandler&) = delete;
+    CQRENCODEUIHandler& operator=(const CQRENCODEUIHandler&) = delete;
+
+    // Creates the page's real controls and the preview image, starts timer 1 and generates the
+    // first symbol (the credit text); called during the main window's initialisation.
+    void Init();
+    // The page's share of the main window's messages; true when handled.
+    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Button 2151: encode the current tab's text and show the symbol (or a white preview).
+    void Generate();
+    // Button 2161: the save dialog, then the image file. Does nothing without a symbol.
+    void Save();
+    // The template of tab `tabIndex` written into its field unless the field starts with it.
+    void PrefillTemplate(int tabIndex);
+
+    bool HasSymbol() const { return m_bHasSymbol; }
+    // The symbol image's side in pixels (modules + 8) of the last successful generation.
+    int SymbolPixels() const { return m_nSymbolPixels; }
+    // The 330 x 330 preview image.
+    HDC PreviewDC() const { return m_preview.GetDC(); }
+    HWND PreviewWindow() const { return m_hPreview; }
+    // The content field of tab `tabIndex` (0..8), null outside that range.
+    HWND ContentWindow(int tabIndex) const;
+    HWND VersionList() const { return m_hVersionList; }
+    HWND LevelList() const { return m_hLevelList; }
+    HWND ScaleList() const { return m_hScaleList; }
+    HWND EncodingList() const { return m_hEncodingList; }
+
+    // The text generate reads: the whole text of the current tab's field (empty for the hidden
+    // tabs and without a tab control).
+    std::u16string GatherContent() const;
+    // The default save name for a local time: year, month, day, hour, minute, second, unpadded.
+    static std::u16string DefaultFileName(const std::tm& localTime);
+
+private:
+    void CreateContentFields();
+    HWND CreateOptionList(int id, const std::vector<std::u16string>& items, int initialSelection);
+    void DrawSymbol(const CQREncoder& encoder);
+    void ClearPreview();
+    void ReleaseSymbolImage();
+    int CurrentTab() const;
+
+    // The ten child windows: the text tab's field, the preview, the fields of tabs 0 to 7.
+    HWND m_hTextContent = nullptr;
+    HWND m_hPreview = nullptr;
+    std::array<HWND, 8> m_hTabContent{};
+    // The option lists.
+    HWND m_hVersionList = nullptr;
+    HWND m_hLevelList = nullptr;
+    HWND m_hScaleList = nullptr;
+    HWND m_hEncodingList = nullptr;
+
+    bool m_bAppendCredit = false;
+
+    CPreviewImage m_preview;
+
+    CTALVORINEXMainWnd* m_pMainWnd = nullptr;
+    bool m_bHasSymbol = false;
+
+    // The symbol image: held only while a generation draws.
+    HDC m_dcSymbol = nullptr;
+    HBITMAP m_bmpSymbol = nullptr;
+    HBITMAP m_bmpSymbolOld = nullptr;
+    int m_nSymbolPixels = 0;
+};

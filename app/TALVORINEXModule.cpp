@@ -1,0 +1,65 @@
+#include "app/TALVORINEXModule.h"
+
+#include <cstdio>
+
+#include "app/MainWnd.h"
+#include "app/UIMsgBox.h"
+#include "bkres/bkfontpool.h"
+#include "bkres/bkstringpool.h"
+#include "bkwin/bkcontrols.h"
+#include "bkwin/bkskinpool.h"
+#include "bkwin/bkstylepool.h"
+#include "platform/shell.h"
+
+namespace {
+
+constexpr unsigned kStringTable = 102;
+constexpr unsigned kSkins = 100;
+constexpr unsigned kStyles = 101;
+constexpr int kDefaultFontHeight = -12;
+
+}  // namespace
+
+int CTALVORINEXModule::LanguageFromLangId(WORD langId) {
+    switch (langId) {
+    case 2052:
+        return 0;
+    case 1028:
+    case 3076:
+    case 4100:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+bool CTALVORINEXModule::LoadResources() {
+    BkControls::RegisterAll();
+    bool ok = BkString::Load(kStringTable);
+    const std::u16string* face = BkString::Get(kStrFontFace);
+    BkFontPool::SetDefaultFont(face ? *face : std::u16string(), kDefaultFontHeight);
+    ok = BkSkinPool::Load(kSkins) && ok;
+    ok = BkStylePool::Load(kStyles) && ok;
+    return ok;
+}
+
+int CTALVORINEXModule::ShowAlreadyRunning() {
+    const std::u16string* text = BkString::Get(kStrAlreadyRunning);
+    CBkSafeMsgBox2 box;
+    m_pAlreadyRunningBox = &box;
+    box.ShowLines(text ? *text : std::u16string(), u"", kAlreadyRunningStyle, nullptr, nullptr);
+    m_pAlreadyRunningBox = nullptr;
+    return 0;
+}
+
+int CTALVORINEXModule::Run() {
+    m_nLanguage = LanguageFromLangId(platform::GetSystemDefaultLangID());
+    if (!LoadResources()) std::fputs("Merovask: some resources did not load\n", stderr);
+
+    // Held until the run ends; a lock that cannot be made at all does not stop the program.
+    platform::NamedMutex instance(kInstanceMutexName);
+    if (instance.alreadyExists()) return ShowAlreadyRunning();
+
+    CTALVORINEXMainWnd mainWnd;
+    return mainWnd.DoModal(nullptr);
+}

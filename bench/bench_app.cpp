@@ -1,0 +1,400 @@
+// The desktop program's own speed, through its real windows (offscreen), with a peer library in
+// the same binary and run where there is one:
+//   - start-up: constructing and creating the main window until its host has painted a frame
+//     (the pools are loaded once beforehand, as the program loads them before its window; their
+//     loading is bench_resources, and the whole process under Xvfb is timed by the real-window
+//     test: ctest -R desktop.real_window -V);
+//   - generate: the make page's Generate() on 2900 'a' at level L (a version-40 symbol), drawn
+//     into the 330 x 330 preview; peers: libqrencode and our encoder each with the same drawing;
+//   - read: the read page's ReadImage() on a 4000 x 3000 JPEG photo, answered by a scripted
+//     open dialog; peers: zxing-cpp (file decoding included) and our decoder without the page.
+//
+//   bench_app [--benchmark_repetitions=5]
+// The closing lines give each page call's time as a ratio of its peers'.
+#include <benchmark/benchmark.h>
+#include <qrencode.h>
+
+#define ZX_USE_UTF8 1
+#include <ZXing/ReadBarcode.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/MainWnd.h"
+#include "app/QRDECODEUIHandler.h"
+#include "app/QRENCODEUIHandler.h"
+#include "app/TALVORINEXModule.h"
+#include "bkwin/bkwinmanager.h"
+#include "decoder/SymbolReader.h"
+#include "encoder/QR_Encode.h"
+#include "platform/controls.h"
+#include "platform/gdi.h"
+#include "platform/imaging.h"
+#include "platform/shell.h"
+#include "platform/text.h"
+#include "platform/window.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPreviewSide = CQRENCODEUIHandler::kPreviewSide;
+const std::string kPhotoText = "https://merovask.example/photo?id=4000x3000";
+
+// What the program keeps for its whole run; made in main, inside the platform's application.
+struct Session {
+    platform::ScriptedShell shell;
+    BkWinManager manager;
+    std::filesystem::path folder;
+    std::unique_ptr<CTALVORINEXMainWnd> mainWindow;  // for the page benchmarks, made on first use
+};
+Session* g_session = nullptr;
+
+Session& session() { return *g_session; }
+
+bool painted(HWND hwnd) {
+    platform::RgbImage image;
+    HDC dc = platform::GetDC(hwnd);
+    platform::BitmapToRgbImage(platform::GetCurrentBitmap(dc), image);
+    platform::ReleaseDC(hwnd, dc);
+    for (size_t i = 3; i < image.rgb.size(); i += 3)
+        if (image.rgb[i] != image.rgb[0] || image.rgb[i + 1] != image.rgb[1] || image.rgb[i + 2] != image.rgb[2])
+            return true;
+    return false;
+}
+
+// A main window shown and painted, as the program opens it.
+std::unique_ptr<CTALVORINEXMainWnd> openMainWindow() {
+    auto wnd = std::make_unique<CTALVORINEXMainWnd>();
+    HWND hwnd = wnd->Create(nullptr);
+    if (!hwnd) return nullptr;
+    platform::ShowWindow(hwnd, platform::SW_SHOW);
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    do platform::PumpMessages();
+    while (!painted(wnd->GetViewHWnd()) && Clock::now() < until);
+    return wnd;
+}
+
+CTALVORINEXMainWnd* mainWindow() {
+    if (!session().mainWindow) session().mainWindow = openMainWindow();
+    return session().mainWindow.get();
+}
+
+// --- Start-up ---
+
+void BM_StartupToFirstPaint(benchmark::State& state) {
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        auto wnd = std::make_unique<CTALVORINEXMainWnd>();
+        HWND hwnd = wnd->Create(nullptr);
+        platform::ShowWindow(hwnd, platform::SW_SHOW);
+        int pumps = 0;
+        do {
+            platform::PumpMessages();
+            ++pumps;
+        } while (!painted(wnd->GetViewHWnd()) && pumps < 1000);
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        if (pumps == 1000) state.SkipWithError("the main window was never painted");
+        wnd.reset();
+        platform::PumpMessages();
+    }
+}
+BENCHMARK(BM_StartupToFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// --- Generate and draw a version-40 symbol ---
+
+const std::u16string& longText() {
+    static const std::u16string text(2900, u'a');
+    return text;
+}
+
+void BM_PageGenerateVersion40(benchmark::State& state) {
+    if (!mainWindow()) {
+        state.SkipWithError("the main window could not be created");
+        return;
+    }
+    CQRENCODEUIHandler& page = mainWindow()->EncodeHandler();
+    platform::SetWindowText(page.ContentWindow(CQRENCODEUIHandler::kTextTab), longText());
+    platform::ComboBox_SetCurSel(page.LevelList(), 0);    // level L
+    platform::ComboBox_SetCurSel(page.VersionList(), 0);  // automatic version
+    page.Generate();
+    if (!page.HasSymbol() || page.SymbolPixels() != 177 + 8) {
+        state.SkipWithError("the page did not make a version-40 symbol");
+        return;
+    }
+    for (auto _ : state) page.Generate();
+}
+BENCHMARK(BM_PageGenerateVersion40)->Unit(benchmark::kMillisecond);
+
+// The drawing the page does, done directly: the matrix with its quiet zone stretched onto the
+// 330 x 330 picture by nearest neighbour.
+template <typename Dark>
+void drawPreview(int side, Dark dark, platform::RgbImage& preview) {
+    const int extent = side + 8;
+    for (int py = 0; py < kPreviewSide; ++py) {
+        const int my = py * extent / kPreviewSide - 4;
+        uint8_t* row = preview.pixel(0, py);
+        for (int px = 0; px < kPreviewSide; ++px) {
+            const int mx = px * extent / kPreviewSide - 4;
+            const bool on = mx >= 0 && my >= 0 && mx < side && my < side && dark(mx, my);
+            std::fill_n(row + px * 3, 3, on ? 0 : 255);
+        }
+    }
+}
+
+std::string longTextBytes() { return std::string(2900, 'a') + '\0'; }
+
+void BM_PeerLibqrencodeVersion40(benchmark::State& state) {
+    const std::string bytes = longTextBytes();
+    platform::RgbImage preview(kPreviewSide, kPreviewSide);
+    for (auto _ : state) {
+        QRcode* code = QRcode_encodeData(static_cast<int>(bytes.size()),
+                                         reinterpret_cast<const unsigned char*>(bytes.data()), 0, QR_ECLEVEL_L);
+        if (!code || code->version != 40) {
+            if (code) QRcode_free(code);
+            state.SkipWithError("libqrencode did not make a version-40 symbol");
+            return;
+        }
+        drawPreview(code->width, [&](int x, int y) { return code->data[y * code->width + x] & 1; }, preview);
+        QRcode_free(code);
+        benchmark::DoNotOptimize(preview.rgb.data());
+    }
+}
+BENCHMARK(BM_PeerLibqrencodeVersion40)->Unit(benchmark::kMillisecond);
+
+void BM_PeerOurEncoderVersion40(benchmark::State& state) {
+    const std::string bytes = longTextBytes();
+    platform::RgbImage preview(kPreviewSide, kPreviewSide);
+    for (auto _ : state) {
+        auto encoder = std::make_unique<CQREncoder>();  // one object per symbol
+        if (!encoder->encode(0, 0, 1, -1, reinterpret_cast<const unsigned char*>(bytes.data()),
+                             static_cast<int>(bytes.size())) ||
+            encoder->version != 40) {
+            state.SkipWithError("the encoder did not make a version-40 symbol");
+            return;
+        }
+        drawPreview(encoder->side, [&](int x, int y) { return encoder->modules[x][y] != 0; }, preview);
+        benchmark::DoNotOptimize(preview.rgb.data());
+    }
+}
+BENCHMARK(BM_PeerOurEncoderVersion40)->Unit(benchmark::kMillisecond);
+
+// --- Read a 4000 x 3000 JPEG photo ---
+
+// A photograph-like picture: soft gradients and blobs under sensor noise, with a version-3
+// symbol of 30 pixels a module in the middle, in the greys a camera sees rather than black and
+// white. Saved as a JPEG once per run.
+const std::string& photoPath() {
+    static const std::string path = [] {
+        constexpr int kWidth = 4000, kHeight = 3000, kModule = 30, kLeft = 1445, kTop = 945;
+        platform::RgbImage photo(kWidth, kHeight);
+        std::mt19937 random(20240601);
+        std::normal_distribution<double> noise(0.0, 3.0);
+        struct Blob {
+            double x, y, radius, r, g, b;
+        };
+        std::vector<Blob> blobs;
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        for (int i = 0; i < 12; ++i)
+            blobs.push_back({unit(random) * kWidth, unit(random) * kHeight, 300 + unit(random) * 900,
+                             unit(random) * 80 - 40, unit(random) * 80 - 40, unit(random) * 80 - 40});
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                double rgb[3] = {120 + 60.0 * x / kWidth, 110 + 50.0 * y / kHeight, 90 + 40.0 * (x + y) / (kWidth + kHeight)};
+                for (const Blob& blob : blobs) {
+                    const double d2 = ((x - blob.x) * (x - blob.x) + (y - blob.y) * (y - blob.y)) / (blob.radius * blob.radius);
+                    if (d2 < 4.0) {
+                        const double weight = std::exp(-d2);
+                        rgb[0] += blob.r * weight;
+                        rgb[1] += blob.g * weight;
+                        rgb[2] += blob.b * weight;
+                    }
+                }
+                uint8_t* p = photo.pixel(x, y);
+                for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(std::clamp(rgb[c] + noise(random), 0.0, 255.0));
+            }
+
+        auto encoder = std::make_unique<CQREncoder>();
+        encoder->encode(1, 3, 1, -1, reinterpret_cast<const unsigned char*>(kPhotoText.data()),
+                        static_cast<int>(kPhotoText.size()));
+        const int extent = (encoder->side + 8) * kModule;
+        for (int py = 0; py < extent; ++py)
+            for (int px = 0; px < extent; ++px) {
+                const int mx = px / kModule - 4, my = py / kModule - 4;
+                const bool dark = mx >= 0 && my >= 0 && mx < encoder->side && my < encoder->side &&
+                                  encoder->modules[mx][my];
+                uint8_t* p = photo.pixel(kLeft + px, kTop + py);
+                const double level = dark ? 45 : 215;
+                for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(std::clamp(level + noise(random), 0.0, 255.0));
+            }
+
+        std::vector<uint8_t> jpeg;
+        // MEROVASK_BENCH_PHOTO_DIR keeps the photo in that folder, to be looked at.
+        const char* keep = std::getenv("MEROVASK_BENCH_PHOTO_DIR");
+        const std::string file =
+            ((keep && *keep ? std::filesystem::path(keep) : session().folder) / "photo-4000x3000.jpg").string();
+        if (!platform::encodeImage(photo, platform::ImageFormat::Jpeg, jpeg).empty() ||
+            !platform::writeFileAtomically(file, jpeg).empty())
+            return std::string();
+        return file;
+    }();
+    return path;
+}
+
+void BM_PageReadJpegPhoto(benchmark::State& state) {
+    if (photoPath().empty()) {
+        state.SkipWithError("the photo could not be written");
+        return;
+    }
+    if (!mainWindow()) {
+        state.SkipWithError("the main window could not be created");
+        return;
+    }
+    CQRDECODEUIHandler& page = mainWindow()->DecodeHandler();
+    const std::u16string path = platform::utf8ToUtf16(photoPath());
+    session().shell.dialogAnswers.push_back({true, path, 1});
+    page.ReadImage();
+    if (platform::GetWindowText(page.TextWindow()) != platform::utf8ToUtf16(kPhotoText)) {
+        state.SkipWithError("the page did not read the photo's symbol");
+        return;
+    }
+    for (auto _ : state) {
+        session().shell.dialogAnswers.push_back({true, path, 1});
+        page.ReadImage();
+    }
+}
+BENCHMARK(BM_PageReadJpegPhoto)->Unit(benchmark::kMillisecond);
+
+void peerZxing(benchmark::State& state, bool tryHarder) {
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode);
+    hints.setTryHarder(tryHarder);
+    for (auto _ : state) {
+        platform::RgbImage picture;
+        if (!platform::decodeImageFile(photoPath(), picture).empty()) {
+            state.SkipWithError("the photo could not be read");
+            return;
+        }
+        const ZXing::ImageView view(picture.rgb.data(), picture.width, picture.height, ZXing::ImageFormat::RGB);
+        const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+        if (std::string(result.bytes().begin(), result.bytes().end()) != kPhotoText) {
+            state.SkipWithError("zxing-cpp did not read the photo's symbol");
+            return;
+        }
+    }
+}
+void BM_PeerZxingReadJpegPhoto(benchmark::State& state) { peerZxing(state, false); }
+void BM_PeerZxingTryHarderReadJpegPhoto(benchmark::State& state) { peerZxing(state, true); }
+BENCHMARK(BM_PeerZxingReadJpegPhoto)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeerZxingTryHarderReadJpegPhoto)->Unit(benchmark::kMillisecond);
+
+void BM_PeerOurDecoderReadJpegPhoto(benchmark::State& state) {
+    for (auto _ : state) {
+        const SymbolReading reading = readSymbolFile(photoPath());
+        if (!reading.found || reading.textUtf8 != kPhotoText) {
+            state.SkipWithError("our decoder did not read the photo's symbol");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_PeerOurDecoderReadJpegPhoto)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's mean time per iteration (the repetitions' mean when repeated) for the
+// closing ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Color : OO_None) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.iterations == 0) continue;
+            const bool aggregate = run.run_type == Run::RT_Aggregate;
+            if (aggregate && run.aggregate_name != "mean") continue;
+            const double seconds = run.GetAdjustedRealTime() * unitSeconds(run.time_unit);
+            // A benchmark's mean comes after its repetitions, so it has the last word.
+            means_[run.run_name.function_name] = seconds;
+        }
+    }
+    void printRatios() const {
+        std::printf("\n");
+        ratio("generate: page / libqrencode + drawing", "BM_PageGenerateVersion40", "BM_PeerLibqrencodeVersion40");
+        ratio("generate: page / our encoder + drawing", "BM_PageGenerateVersion40", "BM_PeerOurEncoderVersion40");
+        ratio("read: page / zxing-cpp (tryHarder off)", "BM_PageReadJpegPhoto", "BM_PeerZxingReadJpegPhoto");
+        ratio("read: page / zxing-cpp (tryHarder on)", "BM_PageReadJpegPhoto", "BM_PeerZxingTryHarderReadJpegPhoto");
+        ratio("read: page / our decoder alone", "BM_PageReadJpegPhoto", "BM_PeerOurDecoderReadJpegPhoto");
+        budget("start-up to the first painted main window", "BM_StartupToFirstPaint", 300e-3);
+        budget("generate and draw a version-40 symbol", "BM_PageGenerateVersion40", 10e-3);
+        budget("read a 4000 x 3000 JPEG photo", "BM_PageReadJpegPhoto", 300e-3);
+    }
+
+private:
+    static double unitSeconds(benchmark::TimeUnit unit) {
+        switch (unit) {
+            case benchmark::kNanosecond: return 1e-9;
+            case benchmark::kMicrosecond: return 1e-6;
+            case benchmark::kMillisecond: return 1e-3;
+            default: return 1.0;
+        }
+    }
+    void ratio(const char* label, const std::string& ours, const std::string& peer) const {
+        const auto a = means_.find(ours), b = means_.find(peer);
+        if (a == means_.end() || b == means_.end() || b->second <= 0) return;
+        std::printf("%-44s %6.2fx\n", label, a->second / b->second);
+    }
+    void budget(const char* label, const std::string& name, double limit) const {
+        const auto it = means_.find(name);
+        if (it == means_.end()) return;
+        std::printf("%-44s %8.2f ms (budget %.0f ms): %s\n", label, it->second * 1e3, limit * 1e3,
+                    it->second < limit ? "within" : "OVER");
+    }
+
+    std::map<std::string, double> means_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The windows draw offscreen unless a display is asked for, and the single-instance lock and
+    // the photo live in a folder of this run.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    std::string folder = (std::filesystem::temp_directory_path() / "merovask-bench-app-XXXXXX").string();
+    if (!mkdtemp(folder.data())) return 1;
+    setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    int status = 0;
+    {
+        platform::Application application(argc, argv);
+        benchmark::Initialize(&argc, argv);
+        Session s;
+        g_session = &s;
+        s.folder = folder;
+        platform::SetShellProvider(&s.shell);
+        if (!CTALVORINEXModule::LoadResources()) {
+            std::fprintf(stderr, "bench_app: the program's resources did not load\n");
+            status = 1;
+        } else if (!benchmark::ReportUnrecognizedArguments(argc, argv)) {
+            RatioReporter reporter;
+            benchmark::RunSpecifiedBenchmarks(&reporter);
+            reporter.printRatios();
+        }
+        benchmark::Shutdown();
+        s.mainWindow.reset();
+        platform::PumpMessages();
+        platform::SetShellProvider(nullptr);
+        g_session = nullptr;
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return status;
+}

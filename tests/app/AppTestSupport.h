@@ -1,0 +1,127 @@
+// Shared by the program's tests: the pools loaded as the program loads them, a scripted shell
+// (dialogs, clipboard, tray, menus), the real main window created offscreen, clicks injected
+// through its host, and an independent reader (zxing-cpp) for the symbols it shows and saves.
+#pragma once
+
+#define ZX_USE_UTF8 1
+#include <ZXing/ReadBarcode.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "app/MainWnd.h"
+#include "app/TALVORINEXModule.h"
+#include "bkwin/bkwinmanager.h"
+#include "bkwin/bkwnd.h"
+#include "platform/imaging.h"
+#include "platform/shell.h"
+#include "platform/testing.h"
+
+namespace apptest {
+
+namespace input = platform::testing;
+
+class AppTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(CTALVORINEXModule::LoadResources()); }
+
+    void SetUp() override {
+        platform::SetShellProvider(&shell);
+        std::error_code ignored;
+        tempDir = std::filesystem::temp_directory_path() /
+                  ("merovask-app-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(tempDir, ignored);
+        std::filesystem::create_directories(tempDir);
+    }
+
+    void TearDown() override {
+        wnd.reset();
+        platform::PumpMessages();
+        platform::SetShellProvider(nullptr);
+        std::error_code ignored;
+        std::filesystem::remove_all(tempDir, ignored);
+    }
+
+    // The main window, initialised (pages built, tray added) and shown. Not modal: the test
+    // drives it with PumpMessages.
+    CTALVORINEXMainWnd& CreateMainWindow() {
+        wnd = std::make_unique<CTALVORINEXMainWnd>();
+        HWND hwnd = wnd->Create(nullptr);
+        EXPECT_NE(hwnd, nullptr);
+        platform::ShowWindow(hwnd, platform::SW_SHOW);
+        Pump();
+        return *wnd;
+    }
+
+    HWND Host() const { return wnd->GetViewHWnd(); }
+
+    static void Pump() { platform::PumpMessages(); }
+
+    // A completed left click at the centre of the element with this id (host coordinates), as a
+    // user makes it.
+    void ClickItem(int id) {
+        CBkWindow* element = wnd->GetItem(id);
+        ASSERT_NE(element, nullptr) << "no element " << id;
+        const platform::RECT& r = element->GetRect();
+        ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    void ClickAt(int x, int y) {
+        input::InjectMouse(Host(), input::MouseAction::Move, x, y, input::MouseButton::None);
+        input::InjectMouse(Host(), input::MouseAction::Press, x, y);
+        input::InjectMouse(Host(), input::MouseAction::Release, x, y);
+        Pump();
+    }
+
+    // A child window's rectangle in its parent's client coordinates.
+    static platform::RECT PlacedRect(HWND window) {
+        platform::RECT r{};
+        platform::GetWindowRect(window, &r);
+        platform::POINT origin{0, 0};
+        platform::ClientToScreen(platform::GetParent(window), &origin);
+        platform::OffsetRect(&r, -origin.x, -origin.y);
+        return r;
+    }
+
+    // What a window shows now (its kept surface).
+    static platform::RgbImage Surface(HWND hwnd) {
+        platform::RgbImage image;
+        HDC dc = platform::GetDC(hwnd);
+        platform::BitmapToRgbImage(platform::GetCurrentBitmap(dc), image);
+        platform::ReleaseDC(hwnd, dc);
+        return image;
+    }
+    // What a memory DC holds.
+    static platform::RgbImage DcImage(HDC dc) {
+        platform::RgbImage image;
+        platform::BitmapToRgbImage(platform::GetCurrentBitmap(dc), image);
+        return image;
+    }
+
+    // zxing-cpp's reading of a picture: the symbol's bytes, or nothing when it finds none.
+    struct ZxResult {
+        std::vector<uint8_t> bytes;
+        std::string ecLevel;
+    };
+    static std::optional<ZxResult> ZxRead(const platform::RgbImage& image) {
+        ZXing::DecodeHints hints;
+        hints.setFormats(ZXing::BarcodeFormat::QRCode);
+        const ZXing::ImageView view(image.rgb.data(), image.width, image.height, ZXing::ImageFormat::RGB);
+        const ZXing::Result result = ZXing::ReadBarcode(view, hints);
+        if (!result.isValid()) return std::nullopt;
+        return ZxResult{std::vector<uint8_t>(result.bytes().begin(), result.bytes().end()), result.ecLevel()};
+    }
+
+    platform::ScriptedShell shell;
+    BkWinManager manager;
+    std::unique_ptr<CTALVORINEXMainWnd> wnd;
+    std::filesystem::path tempDir;
+};
+
+}  // namespace apptest

@@ -1,0 +1,289 @@
+// The shell: start-up state of the main window, the symbol it opens with, the single instance,
+// the tray and its menu, the header buttons and the ways the program ends.
+#include <functional>
+
+#include "AppTestSupport.h"
+#include "app/QRENCODEUIHandler.h"
+#include "app/UIHandler.h"
+#include "app/UIMsgBox.h"
+#include "bkres/bkstringpool.h"
+#include "bkwin/bkpanel.h"
+#include "bkwin/bktabctrl.h"
+#include "decoder/SymbolReader.h"
+
+using namespace apptest;
+
+namespace {
+
+const std::u16string kProductName = u"MerovaskV1.0";
+const std::string kCreditUtf8 = "本软件由Kestrawin出品";
+
+// Runs each step once the modal loop that is running by then takes its next timer tick: a
+// hidden helper window's timer fires inside any GetMessage loop, nested ones included.
+class ModalScript {
+public:
+    explicit ModalScript(std::vector<std::function<void()>> steps) : m_steps(std::move(steps)) {
+        m_hwnd = platform::CreateWindowEx(0, u"", u"", 0, 0, 0, 10, 10, nullptr, 0,
+                                          [this](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+                                              if (msg == WM_TIMER) {
+                                                  OnTick();
+                                                  return 0;
+                                              }
+                                              return platform::DefWindowProc(h, msg, w, l);
+                                          });
+        platform::SetTimer(m_hwnd, 1, 20);
+    }
+    ~ModalScript() { platform::DestroyWindow(m_hwnd); }
+    bool Finished() const { return m_next == m_steps.size(); }
+
+private:
+    // A step may start a nested modal loop (the About dialog): later steps run inside it.
+    void OnTick() {
+        if (Finished()) return;
+        const size_t step = m_next++;
+        m_steps[step]();
+    }
+
+    std::vector<std::function<void()>> m_steps;
+    size_t m_next = 0;
+    HWND m_hwnd = nullptr;
+};
+
+// The texts of the line elements of a message box on show.
+std::vector<std::u16string> BoxLines(CBkSafeMsgBox& box) {
+    std::vector<std::u16string> lines;
+    if (auto* block = dynamic_cast<CBkPanel*>(box.GetItem(CBkSafeMsgBox::IDC_LINES))) {
+        for (const auto& child : block->Children()) lines.push_back(child->GetInnerText());
+    }
+    return lines;
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD until = platform::GetTickCount() + ms;
+    while (platform::GetTickCount() < until) {
+        platform::PumpMessages();
+        platform::Sleep(2);
+    }
+}
+
+void ClickElement(CBkDialogImpl& dialog, int id) {
+    CBkWindow* element = dialog.GetItem(id);
+    ASSERT_NE(element, nullptr) << id;
+    const platform::RECT& r = element->GetRect();
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    HWND host = dialog.GetView().GetHWnd();
+    input::InjectMouse(host, input::MouseAction::Move, x, y, input::MouseButton::None);
+    input::InjectMouse(host, input::MouseAction::Press, x, y);
+    input::InjectMouse(host, input::MouseAction::Release, x, y);
+}
+
+class Shell : public AppTest {};
+
+TEST_F(Shell, LanguageIndexFollowsTheSystemLanguage) {
+    EXPECT_EQ(CTALVORINEXModule::LanguageFromLangId(2052), 0);
+    for (WORD traditional : {1028, 3076, 4100}) EXPECT_EQ(CTALVORINEXModule::LanguageFromLangId(traditional), 1);
+    for (WORD other : {1033, 1031, 1041, 0}) EXPECT_EQ(CTALVORINEXModule::LanguageFromLangId(other), 2);
+}
+
+TEST_F(Shell, StartsOnTheTextTabWithTheCreditSymbolAndTheTrayIcon) {
+    CTALVORINEXMainWnd& main = CreateMainWindow();
+    EXPECT_EQ(CTALVORINEXMainWnd::Instance(), &main);
+    EXPECT_EQ(platform::GetWindowText(main.GetHWnd()), kProductName);
+    RECT window{};
+    platform::GetWindowRect(main.GetHWnd(), &window);
+    EXPECT_EQ(RectWidth(window), 800);
+    EXPECT_EQ(RectHeight(window), 600);
+
+    auto* tabs = dynamic_cast<CBkTabCtrl*>(main.GetItem(CTALVORINEXMainWnd::IDC_TEMPLATE_TAB));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->GetCurSel(), 8);
+    for (size_t i = 0; i < tabs->GetPageCount(); ++i) {
+        const bool hidden = i == 1 || i == 5 || i == 6 || i == 7;
+        EXPECT_EQ(tabs->GetPage(i)->IsHidden(), hidden) << "tab " << i;
+    }
+
+    const platform::NOTIFYICONDATA* icon = shell.findTrayIcon(main.GetHWnd(), CTALVORINEXMainWnd::kTrayIconId);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->uCallbackMessage, 2024u);
+    EXPECT_EQ(icon->szTip, kProductName);
+    EXPECT_TRUE(main.IsTrayIconShown());
+
+    // Let timer 1 paint the preview window, then read what it shows.
+    PumpFor(200);
+    HWND preview = platform::GetDlgItem(Host(), 2171);
+    ASSERT_NE(preview, nullptr);
+    const platform::RgbImage shown = Surface(preview);
+    ASSERT_EQ(shown.width, 330);
+    ASSERT_EQ(shown.height, 330);
+
+    const SymbolReading ours = readSymbol(shown);
+    ASSERT_TRUE(ours.found) << ours.failure;
+    EXPECT_EQ(ours.textUtf8.substr(0, kCreditUtf8.size()), kCreditUtf8);
+
+    const auto zx = ZxRead(shown);
+    ASSERT_TRUE(zx.has_value());
+    ASSERT_FALSE(zx->bytes.empty());
+    EXPECT_EQ(zx->bytes.back(), 0x00) << "the data ends with the text's terminating zero";
+    // Code page 0 is GBK: "本" is B1 BE; the two lines are separated by LF CR.
+    ASSERT_GE(zx->bytes.size(), 2u);
+    EXPECT_EQ(zx->bytes[0], 0xB1);
+    EXPECT_EQ(zx->bytes[1], 0xBE);
+    const std::vector<uint8_t> lfcr = {0x0A, 0x0D};
+    EXPECT_NE(std::search(zx->bytes.begin(), zx->bytes.end(), lfcr.begin(), lfcr.end()), zx->bytes.end());
+}
+
+TEST_F(Shell, RunsWithoutATrayAndPicksUpOneThatComesLate) {
+    shell.trayAvailable = false;
+    CTALVORINEXMainWnd& main = CreateMainWindow();
+    EXPECT_FALSE(main.IsTrayIconShown());
+    EXPECT_TRUE(platform::IsWindowVisible(main.GetHWnd())) << "the window does not wait for the tray";
+    shell.trayAvailable = true;
+    PumpFor(250);
+    EXPECT_TRUE(main.IsTrayIconShown());
+    EXPECT_NE(shell.findTrayIcon(main.GetHWnd(), 1), nullptr);
+}
+
+TEST_F(Shell, GivesUpOnTheTrayAfterFourAttempts) {
+    shell.trayAvailable = false;
+    CTALVORINEXMainWnd& main = CreateMainWindow();
+    PumpFor(700);
+    shell.trayAvailable = true;
+    PumpFor(250);
+    EXPECT_FALSE(main.IsTrayIconShown());
+    EXPECT_TRUE(shell.trayIcons.empty());
+    ClickItem(CTALVORINEXMainWnd::IDC_MINIMIZE);
+    EXPECT_TRUE(platform::IsIconic(main.GetHWnd())) << "the window's own buttons still work";
+}
+
+TEST_F(Shell, EveryLanguageShowsTheSameTitle) {
+    int result = -1;
+    std::u16string title, tip;
+    for (const char* locale : {"zh_CN.UTF-8", "zh_TW.UTF-8", "en_US.UTF-8", "C"}) {
+        shell.locale = locale;
+        BkString::Clear();
+        CTALVORINEXModule module;
+        ModalScript script({[&] {
+            CTALVORINEXMainWnd* main = CTALVORINEXMainWnd::Instance();
+            ASSERT_NE(main, nullptr);
+            title = platform::GetWindowText(main->GetHWnd());
+            tip = main->TrayIcon().szTip;
+            main->EndProgram();
+        }});
+        result = module.Run();
+        EXPECT_TRUE(script.Finished()) << locale;
+        EXPECT_EQ(result, 2) << locale;
+        EXPECT_EQ(title, kProductName) << locale;
+        EXPECT_EQ(tip, kProductName) << locale;
+        EXPECT_EQ(CTALVORINEXMainWnd::Instance(), nullptr);
+        EXPECT_TRUE(shell.trayIcons.empty()) << "the tray icon goes with the program";
+    }
+}
+
+TEST_F(Shell, SecondStartShowsTheBoxAndEndsWithZero) {
+    platform::NamedMutex firstInstance(CTALVORINEXModule::kInstanceMutexName);
+    ASSERT_TRUE(firstInstance.owned());
+
+    CTALVORINEXModule second;
+    std::vector<std::u16string> lines;
+    bool mainWindowMade = true;
+    ModalScript script({[&] {
+        CBkSafeMsgBox* box = second.AlreadyRunningBox();
+        ASSERT_NE(box, nullptr);
+        lines = BoxLines(*box);
+        mainWindowMade = CTALVORINEXMainWnd::Instance() != nullptr;
+        ClickElement(*box, IDOK);
+    }});
+    EXPECT_EQ(second.Run(), 0);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(lines, std::vector<std::u16string>{u"MerovaskV1.0 已经运行！"});
+    EXPECT_FALSE(mainWindowMade);
+    EXPECT_TRUE(shell.trayIcons.empty());
+    EXPECT_TRUE(firstInstance.owned()) << "the first instance keeps running";
+}
+
+TEST_F(Shell, ClosingEndsTheProgramAndRemovesTheTrayIcon) {
+    // The header's close button, and the window manager's close request (Alt+F4).
+    for (bool useCloseButton : {true, false}) {
+        auto main = std::make_unique<CTALVORINEXMainWnd>();
+        bool iconWhileRunning = false;
+        ModalScript script({[&] {
+            iconWhileRunning = shell.findTrayIcon(main->GetHWnd(), 1) != nullptr;
+            if (useCloseButton) {
+                ClickElement(*main, CTALVORINEXMainWnd::IDC_CLOSE);
+            } else {
+                input::InjectCloseRequest(main->GetHWnd());
+            }
+        }});
+        EXPECT_EQ(main->DoModal(nullptr), 2);
+        EXPECT_TRUE(script.Finished());
+        EXPECT_TRUE(iconWhileRunning);
+        EXPECT_TRUE(shell.trayIcons.empty());
+        EXPECT_FALSE(platform::IsWindow(main->GetHWnd()));
+    }
+}
+
+TEST_F(Shell, TrayMenuOffersRestoreAndExitAndExitEnds) {
+    auto main = std::make_unique<CTALVORINEXMainWnd>();
+    shell.menuChoices = {CTALVORINEXMainWnd::ID_TRAY_EXIT};
+    ModalScript script({[&] { shell.clickTray(main->GetHWnd(), 1, WM_RBUTTONUP); }});
+    EXPECT_EQ(main->DoModal(nullptr), 2);
+    ASSERT_EQ(shell.menusShown.size(), 1u);
+    std::vector<std::u16string> texts;
+    for (const platform::MenuItemInfo& item : shell.menusShown[0]) {
+        if (item.separator) {
+            texts.push_back(u"-");
+        } else if (!item.text.empty()) {
+            texts.push_back(item.text);
+        }
+    }
+    EXPECT_EQ(texts, (std::vector<std::u16string>{u"恢复窗口", u"-", u"退出"}));
+    EXPECT_TRUE(shell.trayIcons.empty());
+}
+
+TEST_F(Shell, MinimiseKeepsTheTrayIconAndTheTrayRestores) {
+    CTALVORINEXMainWnd& main = CreateMainWindow();
+    ClickItem(CTALVORINEXMainWnd::IDC_MINIMIZE);
+    EXPECT_TRUE(platform::IsIconic(main.GetHWnd()));
+    EXPECT_NE(shell.findTrayIcon(main.GetHWnd(), 1), nullptr);
+
+    shell.clickTray(main.GetHWnd(), 1, WM_LBUTTONDBLCLK);
+    Pump();
+    EXPECT_FALSE(platform::IsIconic(main.GetHWnd()));
+    EXPECT_TRUE(platform::IsWindowVisible(main.GetHWnd()));
+
+    // "恢复窗口" from the tray menu brings a minimised window back too.
+    ClickItem(CTALVORINEXMainWnd::IDC_MINIMIZE);
+    ASSERT_TRUE(platform::IsIconic(main.GetHWnd()));
+    shell.menuChoices = {CTALVORINEXMainWnd::ID_TRAY_RESTORE};
+    shell.clickTray(main.GetHWnd(), 1, WM_RBUTTONUP);
+    Pump();
+    EXPECT_FALSE(platform::IsIconic(main.GetHWnd()));
+}
+
+TEST_F(Shell, MenuButtonOpensTheAboutDialogWithTheVersion) {
+    auto main = std::make_unique<CTALVORINEXMainWnd>();
+    shell.menuChoices = {CTALVORINEXMainWnd::ID_MENU_ABOUT};
+    std::u16string version, footer;
+    bool aboutShown = false;
+    ModalScript script({
+        [&] { ClickElement(*main, CTALVORINEXMainWnd::IDC_MENU); },
+        [&] {
+            CBkSafeMsgBox* about = main->GeneralHandler().AboutDialog();
+            ASSERT_NE(about, nullptr);
+            aboutShown = platform::IsWindowVisible(about->GetHWnd());
+            if (CBkWindow* e = about->GetItem(CUIHandler::kAboutVersionItem)) version = e->GetInnerText();
+            ClickElement(*about, IDCANCEL);  // its "关闭" button
+        },
+        [&] { main->EndProgram(); },
+    });
+    EXPECT_EQ(main->DoModal(nullptr), 2);
+    EXPECT_TRUE(script.Finished());
+    ASSERT_EQ(shell.menusShown.size(), 1u);
+    bool hasAbout = false;
+    for (const platform::MenuItemInfo& item : shell.menusShown[0]) hasAbout = hasAbout || item.text == u"关于";
+    EXPECT_TRUE(hasAbout);
+    EXPECT_TRUE(aboutShown);
+    EXPECT_EQ(version, u"1.0.0.1");
+}
+
+}  // namespace
