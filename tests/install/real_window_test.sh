@@ -16,7 +16,7 @@ status=0
 grep -q '^window painted after' "$work/log" || { echo "FAIL: the window was never painted" >&2; status=1; }
 [ -s "$work/window.png" ] || { echo "FAIL: no screenshot was saved" >&2; status=1; }
 # Closing the window ends the program normally, with nothing left for the sanitizers to report.
-grep -q 'close request (exit status 0)$' "$work/log" || { echo "FAIL: the program did not end cleanly on close" >&2; status=1; }
+grep -q 'close request [0-9]* (exit status 0)$' "$work/log" || { echo "FAIL: the program did not end cleanly on close" >&2; status=1; }
 
 # Nothing of the run is left: neither process, nor a server still holding its display's lock.
 for pid in $(sed -n 's/.*(process \([0-9]*\)).*/\1/p' "$work/log"); do
