@@ -47,6 +47,8 @@ public:
     static constexpr UINT_PTR kTimerReadPreview = 2;
     static constexpr UINT_PTR kTimerTrayTip = 1002;
     static constexpr UINT_PTR kTimerTrayRetry = 1003;
+    // The period of both preview timers.
+    static constexpr UINT kPreviewPeriodMs = 50;
 
     // The tray icon's id and callback message (WM_USER + 1000).
     static constexpr UINT kTrayIconId = 1;

@@ -11,13 +11,6 @@
 #include "platform/controls.h"
 #include "platform/shell.h"
 
-namespace {
-
-constexpr UINT kPreviewTimerMs = 50;
-
-
-}  // namespace
-
 CQRDECODEUIHandler::CQRDECODEUIHandler(CTALVORINEXMainWnd* mainWnd)
     : m_pMainWnd(mainWnd), m_pMatrix(std::make_unique<uint8_t[][177]>(177)) {}
 
@@ -40,7 +33,7 @@ void CQRDECODEUIHandler::Init() {
     for (HWND w : {m_hText, m_hVersion, m_hLevel, m_hPreview}) m_pMainWnd->PlaceRealWindow(w);
 
     m_preview.Create(m_pMainWnd->GetHWnd(), kPreviewSide, kPreviewSide);
-    SetTimer(m_pMainWnd->GetHWnd(), CTALVORINEXMainWnd::kTimerReadPreview, kPreviewTimerMs);
+    SetTimer(m_pMainWnd->GetHWnd(), CTALVORINEXMainWnd::kTimerReadPreview, CTALVORINEXMainWnd::kPreviewPeriodMs);
 }
 
 HWND CQRDECODEUIHandler::CreateField(int id) {

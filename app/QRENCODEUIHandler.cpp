@@ -20,7 +20,6 @@ namespace {
 
 constexpr uint16_t kFieldFont = 0x0404;
 constexpr int kQuietZone = 4;
-constexpr UINT kPreviewTimerMs = 50;
 
 // Content field ids of tabs 0 to 7 (tab 8, the text tab, uses 2111).
 constexpr std::array<int, 8> kTabContentIds = {2210, 2310, 2410, 2510, 2610, 2710, 2810, 2910};
@@ -107,7 +106,7 @@ void CQRENCODEUIHandler::Init() {
     for (HWND w : m_hTabContent) m_pMainWnd->PlaceRealWindow(w);
 
     m_preview.Create(m_pMainWnd->GetHWnd(), kPreviewSide, kPreviewSide);
-    SetTimer(m_pMainWnd->GetHWnd(), CTALVORINEXMainWnd::kTimerMakePreview, kPreviewTimerMs);
+    SetTimer(m_pMainWnd->GetHWnd(), CTALVORINEXMainWnd::kTimerMakePreview, CTALVORINEXMainWnd::kPreviewPeriodMs);
 
     m_bAppendCredit = true;
     Generate();
