@@ -52,4 +52,34 @@ SymbolReading readSymbolFile(const std::string& utf8Path) {
     return readDetected(image);
 }
 
+PictureReading readPicture(const platform::RgbImage& picture) {
+    PictureReading reading;
+    const SymbolReading one = readSymbol(picture);
+    if (!one.found) return reading;
+    DecodedSymbol symbol;
+    symbol.text = one.text;
+    symbol.textUtf8 = one.textUtf8;
+    symbol.version = one.version;
+    symbol.ecLevel = one.ecLevel;
+    reading.symbols.push_back(std::move(symbol));
+    reading.failure = ReadFailure::None;
+    return reading;
+}
+
+const DecodedSymbol* largestSymbol(const PictureReading& reading) {
+    return reading.symbols.empty() ? nullptr : &reading.symbols.front();
+}
+
+const char* failureMessage(ReadFailure failure) {
+    switch (failure) {
+        case ReadFailure::None: return "symbol read";
+        case ReadFailure::NotFound: return "no symbol found";
+        case ReadFailure::FormatUnreadable: return "symbol found but its format information is unreadable";
+        case ReadFailure::Damaged: return "symbol found but damaged beyond correction";
+        case ReadFailure::Malformed: return "symbol found but its data is malformed";
+        case ReadFailure::Unsupported: return "symbol found but uses a feature this reader does not support";
+    }
+    return "no symbol found";
+}
+
 char levelLetter(int ecLevel) { return ecLevel >= 0 && ecLevel < 4 ? "LMQH"[ecLevel] : '?'; }
