@@ -5,17 +5,15 @@
 
 #include "app/MainWnd.h"
 #include "bkwin/bknotify.h"
-#include "decoder/ContentDecoder.h"
-#include "decoder/DetectionState.h"
-#include "decoder/QRcodeImage.h"
+#include "decoder/SymbolReader.h"
+#include "platform/imaging.h"
+#include "platform/text.h"
 #include "platform/controls.h"
 #include "platform/shell.h"
 
-CQRDECODEUIHandler::CQRDECODEUIHandler(CTALVORINEXMainWnd* mainWnd)
-    : m_pMainWnd(mainWnd), m_pMatrix(std::make_unique<uint8_t[][177]>(177)) {}
+CQRDECODEUIHandler::CQRDECODEUIHandler(CTALVORINEXMainWnd* mainWnd) : m_pMainWnd(mainWnd) {}
 
 CQRDECODEUIHandler::~CQRDECODEUIHandler() {
-    ReleaseRead();
     for (HWND w : {m_hText, m_hVersion, m_hLevel, m_hPreview}) {
         if (IsWindow(w)) DestroyWindow(w);
     }
@@ -66,36 +64,22 @@ void CQRDECODEUIHandler::ReadImage() {
 }
 
 bool CQRDECODEUIHandler::ReadFile(const std::u16string& path) {
-    ReleaseRead();
-    // The flag is process-wide: a value left by anyone else must not discard this read.
-    detectionFailed = false;
-    m_pImage = std::make_unique<QRcodeImage>(path);
-    m_pImage->detect();
-    const int version = m_pImage->finder.version;
-    const int side = 4 * version + 17;
-    if (detectionFailed || version < 1 || version > 40 || m_pImage->side != side) {
-        // Nothing is shown: the fields and the preview keep the previous result.
-        ReleaseRead();
-        detectionFailed = false;
-        return false;
-    }
-    m_nVersion = version;
-    m_nSide = side;
-    m_pImage->copyModules(m_pMatrix.get());
-    // The binarised picture is not needed any more; the picture itself is, for the preview.
-    m_pImage->releaseWorkingMemory();
+    platform::RgbImage picture;
+    if (!platform::decodeImageFile(platform::utf16ToUtf8(path), picture).empty()) return false;
+    return ReadPicture(picture);
+}
 
-    DrawPicture();
-
-    m_pDecoder = std::make_unique<ContentDecoder>();
-    m_pDecoder->run(m_nSide, m_nVersion, m_pMatrix.get());
-    ShowResult();
-    ReleaseRead();
+bool CQRDECODEUIHandler::ReadPicture(const platform::RgbImage& picture) {
+    const PictureReading reading = readPicture(picture);
+    const DecodedSymbol* symbol = largestSymbol(reading);
+    // A picture without a verified symbol changes nothing: fields and preview keep the last result.
+    if (symbol == nullptr) return false;
+    DrawPicture(picture);
+    ShowResult(*symbol);
     return true;
 }
 
-void CQRDECODEUIHandler::DrawPicture() {
-    const platform::RgbImage& picture = m_pImage->picture();
+void CQRDECODEUIHandler::DrawPicture(const platform::RgbImage& picture) {
     const RECT& rc = m_preview.GetRect();
     if (HDC windowDC = GetDC(m_hPreview)) {
         StretchRgbImage(windowDC, 0, 0, RectWidth(rc), RectHeight(rc), picture);
@@ -104,25 +88,20 @@ void CQRDECODEUIHandler::DrawPicture() {
     StretchRgbImage(m_preview.GetDC(), 0, 0, RectWidth(rc), RectHeight(rc), picture);
 }
 
-void CQRDECODEUIHandler::ShowResult() {
+void CQRDECODEUIHandler::ShowResult(const DecodedSymbol& symbol) {
     // The text ends at its first zero character, as a zero-terminated string does (the symbols
     // this program makes end with a zero byte).
-    std::u16string_view text = m_pDecoder->text;
+    std::u16string_view text = symbol.text;
     text = text.substr(0, text.find(u'\0'));
     SetWindowText(m_hText, text);
 
-    const std::string digits = std::to_string(m_nVersion);
+    const std::string digits = std::to_string(symbol.version);
     m_strVersion.assign(digits.begin(), digits.end());
     SetWindowText(m_hVersion, m_strVersion);
 
-    const int level = m_pDecoder->ecLevel;
+    const int level = symbol.ecLevel;
     m_strLevel = level >= 0 && level < 4 ? std::u16string(kLevelTexts[static_cast<size_t>(level)]) : std::u16string();
     SetWindowText(m_hLevel, m_strLevel);
-}
-
-void CQRDECODEUIHandler::ReleaseRead() {
-    m_pDecoder.reset();
-    m_pImage.reset();
 }
 
 void CQRDECODEUIHandler::CopyText() {

@@ -13,9 +13,11 @@
 #include "app/PreviewImage.h"
 #include "bkres/bkplatform.h"
 
-class ContentDecoder;
 class CTALVORINEXMainWnd;
-class QRcodeImage;
+struct DecodedSymbol;
+namespace platform {
+struct RgbImage;
+}
 
 class CQRDECODEUIHandler {
 public:
@@ -46,8 +48,11 @@ public:
     // Button 3151: the open dialog, then detection and decoding of the chosen picture.
     void ReadImage();
     // Reads the picture file at `path` (UTF-16); false, with nothing changed, when no symbol is
-    // found in it or it does not load.
+    // read from it or it does not load.
     bool ReadFile(const std::u16string& path);
+    // Reads a picture in memory: the preview and the largest symbol's text, version and level;
+    // false, with nothing changed, when no symbol can be read from it.
+    bool ReadPicture(const platform::RgbImage& picture);
     // Button 3171: the text field's current text to the clipboard as Unicode text.
     void CopyText();
     // Button 3161: empties the text field (version, level and preview stay).
@@ -63,9 +68,8 @@ public:
 
 private:
     HWND CreateField(int id);
-    void DrawPicture();
-    void ShowResult();
-    void ReleaseRead();
+    void DrawPicture(const platform::RgbImage& picture);
+    void ShowResult(const DecodedSymbol& symbol);
 
     CTALVORINEXMainWnd* m_pMainWnd = nullptr;
     HWND m_hText = nullptr;
@@ -73,14 +77,6 @@ private:
     HWND m_hLevel = nullptr;
     HWND m_hPreview = nullptr;
 
-    // Held only during a read.
-    std::unique_ptr<QRcodeImage> m_pImage;
-    std::unique_ptr<ContentDecoder> m_pDecoder;
-
-    int m_nSide = 0;
-    int m_nVersion = 0;
-    // The sampled modules of the last read, matrix[x][y].
-    std::unique_ptr<uint8_t[][177]> m_pMatrix;
     std::u16string m_strVersion;
     std::u16string m_strLevel;
 

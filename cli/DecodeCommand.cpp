@@ -19,7 +19,9 @@ const char* const kDecodeHelp =
     "  Read the QR symbol in each FILE (PNG, JPEG, GIF or BMP; '-' for standard input) and\n"
     "  print its text as UTF-8, one line per file.\n"
     "  -j, --json                  one JSON object per line instead: {\"file\", \"text\",\n"
-    "                              \"version\", \"level\"} or {\"file\", \"error\"}\n";
+    "                              \"bytes\" (hexadecimal), \"version\", \"level\"} and, when the\n"
+    "                              symbol has them, \"eci\" and \"sequence\"; or {\"file\", \"error\"}\n"
+    "  -b, --bytes                 write each symbol's data bytes unchanged, with nothing added\n";
 
 namespace {
 
@@ -52,9 +54,12 @@ std::string jsonString(const std::string& text) {
 }
 
 // Returns -1 when the options are complete, else the exit status to end with.
-int parseOptions(int argc, char** argv, bool& json, std::vector<std::string>& files) {
+enum class Output { Text, Json, Bytes };
+
+int parseOptions(int argc, char** argv, Output& output, std::vector<std::string>& files) {
     static const option kLongOptions[] = {
         {"json", no_argument, nullptr, 'j'},
+        {"bytes", no_argument, nullptr, 'b'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
@@ -62,10 +67,11 @@ int parseOptions(int argc, char** argv, bool& json, std::vector<std::string>& fi
     opterr = 0;
     int c;
     // '-' at the front: operands stay in order and a lone '-' is an operand (standard input).
-    while ((c = getopt_long(argc, argv, "-:jh", kLongOptions, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, "-:jbh", kLongOptions, nullptr)) != -1) {
         switch (c) {
             case 1: files.emplace_back(optarg); break;
-            case 'j': json = true; break;
+            case 'j': output = Output::Json; break;
+            case 'b': output = Output::Bytes; break;
             case 'h': std::fputs(kDecodeHelp, stdout); return kExitOk;
             default: return usageError(std::string("unknown option '") + argv[optind - 1] + "'");
         }
@@ -77,55 +83,87 @@ int parseOptions(int argc, char** argv, bool& json, std::vector<std::string>& fi
 
 enum class Outcome { Decoded, NoSymbol, Unreadable };
 
-// Reads one file (or standard input for "-") and prints its line.
-Outcome decodeOne(const std::string& file, bool json, bool& stdinUsed) {
-    platform::RgbImage image;
-    std::string reason;
-    if (file == "-") {
-        std::string bytes;
-        if (stdinUsed) {
-            reason = "standard input was read already";
-        } else if (!readStandardInput(bytes)) {
-            reason = "cannot read standard input";
-        } else {
-            reason = platform::decodeImageBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image);
-        }
-        stdinUsed = true;
-    } else {
-        reason = platform::decodeImageFile(file, image);
-    }
+// Standard input is held to the largest picture file worth reading: a BMP of the 100 million
+// pixels that pictures are limited to.
+constexpr size_t kMaxStandardInput = size_t{100'000'000} * 4 + 1024;
 
-    std::string line;
-    Outcome outcome;
-    SymbolReading symbol;
+// Reads the picture of `file` ("-": standard input); returns the reason when it cannot.
+std::string loadPicture(const std::string& file, bool& stdinUsed, platform::RgbImage& picture) {
+    if (file != "-") return platform::decodeImageFile(file, picture);
+    if (stdinUsed) return "standard input was read already";
+    stdinUsed = true;
+    std::string bytes;
+    char buffer[65536];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+        if (bytes.size() + count > kMaxStandardInput) return "standard input is larger than any picture it could hold";
+        bytes.append(buffer, count);
+    }
+    if (std::ferror(stdin)) return "cannot read standard input";
+    return platform::decodeImageBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), picture);
+}
+
+std::string hex(const std::string& bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : bytes) {
+        out += kDigits[static_cast<uint8_t>(c) >> 4];
+        out += kDigits[static_cast<uint8_t>(c) & 15];
+    }
+    return out;
+}
+
+// The symbol's text without the one zero byte that ends the desktop program's symbols.
+std::string printableText(const DecodedSymbol& symbol) {
+    std::string text = symbol.textUtf8;
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
+std::string jsonSymbol(const std::string& file, const DecodedSymbol& s) {
+    std::string line = "{\"file\":" + jsonString(file) + ",\"text\":" + jsonString(printableText(s)) +
+                       ",\"bytes\":\"" + hex(s.bytes) + "\",\"version\":" + std::to_string(s.version) +
+                       ",\"level\":\"" + levelLetter(s.ecLevel) + "\"";
+    if (s.eci >= 0) line += ",\"eci\":" + std::to_string(s.eci);
+    if (s.sequence) {
+        line += ",\"sequence\":{\"index\":" + std::to_string(s.sequence->index) +
+                ",\"count\":" + std::to_string(s.sequence->count) + ",\"parity\":" + std::to_string(s.sequence->parity) +
+                "}";
+    }
+    return line + "}\n";
+}
+
+// Reads one file and prints what it holds.
+Outcome decodeOne(const std::string& file, Output output, bool& stdinUsed) {
+    platform::RgbImage picture;
+    std::string reason = loadPicture(file, stdinUsed, picture);
+    PictureReading reading;
+    Outcome outcome = Outcome::Unreadable;
     if (!reason.empty()) {
-        outcome = Outcome::Unreadable;
         reason = "cannot read image: " + reason;
-    } else if (symbol = readSymbol(image); !symbol.found) {
-        outcome = Outcome::NoSymbol;
-        reason = "no symbol found";
     } else {
-        outcome = Outcome::Decoded;
-        // The desktop program ends its symbols' data with one zero byte, which is not text.
-        if (!symbol.textUtf8.empty() && symbol.textUtf8.back() == '\0') symbol.textUtf8.pop_back();
+        reading = readPicture(picture);
+        outcome = reading.symbols.empty() ? Outcome::NoSymbol : Outcome::Decoded;
+        reason = failureMessage(reading.failure);
     }
-    image = platform::RgbImage();  // the picture is not needed while printing
+    picture = platform::RgbImage();  // the picture is not needed while printing
 
+    std::string out;
     if (outcome != Outcome::Decoded) {
-        if (json) {
-            line = "{\"file\":" + jsonString(file) + ",\"error\":" + jsonString(reason) + "}\n";
-        } else {
+        if (output != Output::Json) {
             printError(file + ": " + reason);
             return outcome;
         }
-    } else if (json) {
-        line = "{\"file\":" + jsonString(file) + ",\"text\":" + jsonString(symbol.textUtf8) +
-               ",\"version\":" + std::to_string(symbol.version) + ",\"level\":\"" + levelLetter(symbol.ecLevel) +
-               "\"}\n";
-    } else {
-        line = symbol.textUtf8 + "\n";
+        out = "{\"file\":" + jsonString(file) + ",\"error\":" + jsonString(reason) + "}\n";
     }
-    if (!writeStandardOutput(line)) {
+    for (const DecodedSymbol& symbol : reading.symbols) {
+        switch (output) {
+            case Output::Text: out += printableText(symbol) + "\n"; break;
+            case Output::Json: out += jsonSymbol(file, symbol); break;
+            case Output::Bytes: out += symbol.bytes; break;
+        }
+    }
+    if (!writeStandardOutput(out)) {
         printError("cannot write to standard output");
         return Outcome::Unreadable;
     }
@@ -135,13 +173,13 @@ Outcome decodeOne(const std::string& file, bool json, bool& stdinUsed) {
 }  // namespace
 
 int runDecode(int argc, char** argv) {
-    bool json = false;
+    Output output = Output::Text;
     std::vector<std::string> files;
-    if (const int status = parseOptions(argc, argv, json, files); status != -1) return status;
+    if (const int status = parseOptions(argc, argv, output, files); status != -1) return status;
 
     bool stdinUsed = false, noSymbol = false, failed = false;
     for (const std::string& file : files) {
-        switch (decodeOne(file, json, stdinUsed)) {
+        switch (decodeOne(file, output, stdinUsed)) {
             case Outcome::Decoded: break;
             case Outcome::NoSymbol: noSymbol = true; break;
             case Outcome::Unreadable: failed = true; break;

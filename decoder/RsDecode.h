@@ -1,9 +1,10 @@
 // Reed-Solomon decoder for one block of QR codewords: syndromes, Berlekamp-Massey for the error
 // locator, Chien search for the error positions and Forney's formula for the values.
 //
-// A decoder built with parity count P evaluates the P syndromes R(alpha^0) .. R(alpha^(P-1))
-// and corrects up to P / 2 byte errors. The symbol reader builds one per block with P = half
-// the block's error-correction codewords.
+// A decoder built with parity count P (the block's check codewords) evaluates the P syndromes
+// R(alpha^0) .. R(alpha^(P-1)) and corrects up to P / 2 byte errors. A correction is only kept
+// when the corrected block is a code word (all its syndromes zero), so a block beyond the
+// code's reach is reported, never miscorrected into a block that merely looks decoded.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,8 @@ public:
 
     // Decodes `length` bytes (data[0] is the highest-degree coefficient). Returns 0 when no
     // error was found, L > 0 when L errors were located (and corrected in place unless
-    // `noCorrect`), -1 when length is outside P..255, -2 when the errors are beyond correction.
-    // On -1 and -2 the block is left exactly as it was.
+    // `noCorrect`), -1 when length is outside P..255 or P outside 1..254, -2 when the errors are
+    // beyond correction. On -1 and -2 the block is left exactly as it was.
     int decode(uint8_t* data, int length, bool noCorrect) const;
 
     // decode() with correction.
@@ -31,15 +32,16 @@ public:
     int parity() const { return parityCount; }
 
 private:
-    static constexpr int kMaxParity = 255;
+    static constexpr int kMaxParity = 254;
 
-    // Fills sigma (error locator) and omega (error evaluator); returns the locator's degree, or
-    // -1 when it exceeds P / 2.
-    int findErrorLocator(const int32_t* syndromes, int32_t* sigma, int32_t* omega) const;
-    // Fills locators[0..degree-1]; returns false when sigma does not split into `degree`
-    // distinct locators inside the block.
-    bool findErrorPositions(const int32_t* sigma, int degree, int length, int32_t* locators) const;
-    int32_t evaluateLocator(const int32_t* sigma, int degree, int32_t exponent) const;
+    // The error locator sigma (sigma[0] = 1) of the syndromes; returns its degree, or -1 when
+    // it exceeds P / 2.
+    int findErrorLocator(const int32_t* syndromes, int32_t* sigma) const;
+    // Fills positions[0..degree-1] with the byte indexes whose locators are roots of sigma;
+    // false unless there are exactly `degree` of them inside the block.
+    bool findErrorPositions(const int32_t* sigma, int degree, int length, int32_t* positions) const;
+    // sigma or omega at alpha^(-exponent).
+    int32_t evaluateAtInverse(const int32_t* poly, int degree, int exponent) const;
 
     Galois galois;
     int parityCount;

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> original = block;
     const int result = RsDecode(parity).correct(block.data(), length);
 
-    if ((length < parity || length > 255) != (result == RsDecode::kBadLength)) __builtin_trap();
+    if ((parity < 1 || length < parity || length > 255) != (result == RsDecode::kBadLength)) __builtin_trap();
     if (result < 0) {
         if (block != original) __builtin_trap();
         return 0;
@@ -26,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < length; ++i) changed += block[i] != original[i];
     if (changed > result) __builtin_trap();
     int32_t syndromes[256];
-    if (parity > 0 && !Galois().computeSyndromes(block.data(), length, syndromes, parity)) __builtin_trap();
+    if (!Galois().computeSyndromes(block.data(), length, syndromes, parity)) __builtin_trap();
     return 0;
 }

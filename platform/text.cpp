@@ -165,6 +165,39 @@ std::u16string gbkToWide(std::string_view bytes) {
 
 }  // namespace
 
+bool charsetToWide(const char* charset, std::string_view bytes, std::u16string& out) {
+    out.clear();
+    const iconv_t handle = iconv_open("UTF-16LE", charset);
+    if (handle == reinterpret_cast<iconv_t>(-1)) return false;
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    char buffer[1024];
+    const auto takeOutput = [&](const char* end) {
+        for (const char* p = buffer; p + 1 < end; p += 2)
+            out += static_cast<char16_t>(static_cast<uint8_t>(p[0]) | static_cast<uint8_t>(p[1]) << 8);
+    };
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t result = iconv(handle, &in, &inLeft, &outPtr, &outLeft);
+        takeOutput(outPtr);
+        if (result != static_cast<size_t>(-1)) continue;
+        if (errno == E2BIG) continue;
+        // An ill-formed sequence, or one cut off at the end: one replacement, then go on after
+        // its first byte.
+        out += u'\uFFFD';
+        ++in;
+        --inLeft;
+        iconv(handle, nullptr, nullptr, nullptr, nullptr);
+    }
+    char* outPtr = buffer;
+    size_t outLeft = sizeof buffer;
+    iconv(handle, nullptr, nullptr, &outPtr, &outLeft);
+    takeOutput(outPtr);
+    iconv_close(handle);
+    return true;
+}
+
 std::string utf16ToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -21,6 +21,11 @@ std::string wideToMultiByte(unsigned codePage, std::u16string_view text, bool wi
 // that is not a character becomes '?'. Zero bytes are kept as U+0000.
 std::u16string multiByteToWide(unsigned codePage, std::string_view bytes);
 
+// Bytes in the character set `charset` (an iconv name such as "ISO-8859-5", "CP932" or
+// "UTF-16BE") to UTF-16. Each ill-formed or unmappable sequence becomes U+FFFD. Returns false,
+// leaving `out` empty, when the character set is unknown.
+bool charsetToWide(const char* charset, std::string_view bytes, std::u16string& out);
+
 // UTF-8 helpers for the command-line tool and tests.
 std::u16string utf8ToUtf16(std::string_view bytes);
 std::string utf16ToUtf8(std::u16string_view text);

@@ -79,7 +79,7 @@ TEST_F(ReadPage, ShowsTextVersionAndLevelOfTheSymbol) {
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"1", u"1", u"最低（7%）"}));
 }
 
-TEST_F(ReadPage, PicturesWithoutASymbolChangeNothing) {
+TEST_F(ReadPage, PicturesWithoutAReadableSymbolChangeNothing) {
     Read(Write("first.png", SymbolPicture("kept", 1, 2, 150, 150)));
     const auto fields = Fields();
     const platform::RgbImage preview = DcImage(Page().PreviewDC());
@@ -93,9 +93,15 @@ TEST_F(ReadPage, PicturesWithoutASymbolChangeNothing) {
     png.resize(png.size() / 2);
     platform::writeFileAtomically((tempDir / "cut.png").string(), png);
     Read(Path("cut.png"));
+    // A symbol damaged beyond correction is no result either: modules 9..16 of rows 9..16 inverted.
+    platform::RgbImage damaged = SymbolPicture("damaged", 1, 2, 150, 150);
+    for (int y = 52; y < 84; ++y)
+        for (int x = 52; x < 84; ++x)
+            for (int c = 0; c < 3; ++c) damaged.pixel(x, y)[c] ^= 0xFF;
+    Read(Write("damaged.png", damaged));
     Read(Path("absent.png"));
     ClickItem(CQRDECODEUIHandler::IDC_READ);  // cancelled
-    EXPECT_EQ(shell.dialogRequests.size(), 6u);
+    EXPECT_EQ(shell.dialogRequests.size(), 7u);
     EXPECT_EQ(Fields(), fields);
     EXPECT_EQ(DcImage(Page().PreviewDC()).rgb, preview.rgb);
 }

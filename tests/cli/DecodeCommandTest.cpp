@@ -24,6 +24,16 @@ ProcessResult cli(std::vector<std::string> args, const std::string& input = "") 
     return runProcess(args, input);
 }
 
+std::string hexOf(const std::string& bytes) {
+    std::string out;
+    char digits[3];
+    for (const char c : bytes) {
+        std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(c));
+        out += digits;
+    }
+    return out;
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -79,14 +89,15 @@ TEST_F(DecodeCommand, JsonObjectsAreEscaped) {
     const ProcessResult r = cli({"decode", "--json", file});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"file\":\"" + dir + "/quote\\\"d.png\",\"text\":\"say \\\"hi\\\"\\\\ now\\n\\ttab \\u0001 end\","
-                     "\"version\":3,\"level\":\"Q\"}\n");
+                     "\"bytes\":\"" + hexOf(text) + "\",\"version\":3,\"level\":\"Q\"}\n");
 
     // A file name that is not UTF-8 still gives valid JSON; the desktop program's closing zero
     // byte is not part of the text.
     const std::string odd = dir + "/odd\xFF.png";
     ASSERT_EQ(cli({"encode", "--nul", "-o", odd, "-t", "png", "zero"}).status, 0);
     EXPECT_EQ(cli({"decode", "--json", odd}).out,
-              "{\"file\":\"" + dir + "/odd\xEF\xBF\xBD.png\",\"text\":\"zero\",\"version\":1,\"level\":\"L\"}\n");
+              "{\"file\":\"" + dir + "/odd\xEF\xBF\xBD.png\",\"text\":\"zero\",\"bytes\":\"7a65726f00\",\"version\":1,"
+              "\"level\":\"L\"}\n");
 }
 
 TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
@@ -98,14 +109,14 @@ TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
     ProcessResult r = cli({"decode", "-j", blank, good});
     EXPECT_EQ(r.status, 4);
     EXPECT_EQ(r.out, "{\"file\":\"" + blank + "\",\"error\":\"no symbol found\"}\n"
-                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"version\":1,\"level\":\"M\"}\n");
+                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"version\":1,\"level\":\"M\"}\n");
 
     // An unreadable file outweighs a missing symbol: 1.
     r = cli({"decode", "--json", missing, blank, good});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "{\"file\":\"" + missing + "\",\"error\":\"cannot read image: No such file or directory\"}\n"
                      "{\"file\":\"" + blank + "\",\"error\":\"no symbol found\"}\n"
-                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"version\":1,\"level\":\"M\"}\n");
+                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"version\":1,\"level\":\"M\"}\n");
 
     // Without --json the failures are messages on standard error.
     r = cli({"decode", missing, blank, good});
@@ -113,6 +124,33 @@ TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
     EXPECT_EQ(r.out, "ok\n");
     EXPECT_EQ(r.err, "merovask-cli: " + missing + ": cannot read image: No such file or directory\n"
                      "merovask-cli: " + blank + ": no symbol found\n");
+}
+
+TEST_F(DecodeCommand, ADamagedSymbolIsAFailedReadNotAText) {
+    // Version 2 at 4 pixels per module with a 4-module quiet zone: the modules of rows and
+    // columns 9..16 are inverted, far beyond what level L corrects.
+    const std::string file = symbolFile("damaged.png", "a symbol that will be damaged", "L");
+    platform::RgbImage picture;
+    ASSERT_EQ(platform::decodeImageFile(file, picture), "");
+    for (int y = (4 + 9) * 4; y < (4 + 17) * 4; ++y)
+        for (int x = (4 + 9) * 4; x < (4 + 17) * 4; ++x)
+            for (int c = 0; c < 3; ++c) picture.pixel(x, y)[c] ^= 0xFF;
+    const std::string damaged = pictureFile("damaged.png", picture);
+    ProcessResult r = cli({"decode", damaged});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "merovask-cli: " + damaged + ": symbol found but damaged beyond correction\n");
+    r = cli({"decode", "--json", damaged});
+    EXPECT_EQ(r.out, "{\"file\":\"" + damaged + "\",\"error\":\"symbol found but damaged beyond correction\"}\n");
+}
+
+TEST_F(DecodeCommand, BytesAreWrittenUnchanged) {
+    const std::string data("\xC4\xE3\xBA\xC3 \x00\xFF\n", 8);
+    const std::string file = dir + "/raw.png";
+    ASSERT_EQ(cli({"encode", "-o", file, "-"}, data).status, 0);
+    const ProcessResult r = cli({"decode", "--bytes", file, file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, data + data);
 }
 
 TEST_F(DecodeCommand, BrokenAndDegeneratePictures) {

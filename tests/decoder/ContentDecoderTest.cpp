@@ -1,249 +1,264 @@
-// Symbol reading and content decoding: segments from hand-made bit streams, and whole matrices
-// from the encoder with damaged format information and codewords.
+// Whole module matrices: masks, format and version information at and beyond their codes'
+// reach, Reed-Solomon capacity block by block, and symbols from other encoders in every data
+// mode (fixtures from tests/data/make_mode_fixtures.py, FNC1 and ECI symbols from libqrencode).
 #include "decoder/ContentDecoder.h"
 
 #include <gtest/gtest.h>
+#include <qrencode.h>
 
-#include <memory>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "decoder/Codewords.h"
 #include "decoder/DecoderTables.h"
+#include "decoder/FormatInformation.h"
 #include "platform/text.h"
 #include "tests/decoder/SymbolPictures.h"
 
 namespace {
 
-// Builds a data stream bit by bit and decodes it as the given version.
-class Stream {
-public:
-    Stream& bits(unsigned value, int count) {
-        for (int k = count - 1; k >= 0; --k) bitList.push_back((value >> k) & 1);
-        return *this;
-    }
-    Stream& bytes(const std::string& s) {
-        for (unsigned char c : s) bits(c, 8);
-        return *this;
-    }
-    std::u16string decode(int version, int dataBytes = 0) const {
-        EXPECT_LE(bitList.size(), 8u * ContentDecoder::kMaxDataCodewords);
-        auto d = std::make_unique<ContentDecoder>();
-        d->version = version;
-        const int length = dataBytes > 0 ? dataBytes : static_cast<int>((bitList.size() + 7) / 8);
-        for (size_t i = 0; i < bitList.size(); ++i)
-            if (bitList[i]) d->dataStream[i / 8] |= static_cast<uint8_t>(0x80 >> (i % 8));
-        d->dataCodewordCount = length;
-        d->decodeSegments();
-        return d->text;
-    }
+BitMatrix matrixOf(const CQREncoder& e) {
+    BitMatrix m(e.side, e.side);
+    for (int x = 0; x < e.side; ++x)
+        for (int y = 0; y < e.side; ++y) m.set(x, y, e.modules[x][y] != 0);
+    return m;
+}
 
-private:
-    std::vector<int> bitList;
+BitMatrix symbol(const std::string& text, int level, int version, int mask = -1) {
+    return matrixOf(*dectest::encodeSymbol(text, level, version, mask));
+}
+
+std::string fromHex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+// Blocks of "# FIELD<TAB>FIELD..." followed by rows of 0 and 1.
+struct Fixture {
+    std::vector<std::string> fields;
+    BitMatrix modules;
 };
 
-TEST(ContentSegments, NumericGroupsOfThreeTwoAndOne) {
-    // 12345: 123 in 10 bits, 45 in 7 bits.
-    EXPECT_EQ(Stream().bits(1, 4).bits(5, 10).bits(123, 10).bits(45, 7).bits(0, 4).decode(1), u"12345");
-    EXPECT_EQ(Stream().bits(1, 4).bits(1, 10).bits(7, 4).bits(0, 4).decode(1), u"7");
-    EXPECT_EQ(Stream().bits(1, 4).bits(0, 10).bits(2, 4).bits(1, 9).bits(4, 6).decode(1), u"4");
-    // A 10-bit group above 999 is not range-checked.
-    EXPECT_EQ(Stream().bits(1, 4).bits(3, 10).bits(1000, 10).bits(0, 4).decode(1), u"\x3A" u"00");
-}
-
-TEST(ContentSegments, AlphanumericPairsAndSingle) {
-    // A C - 4 2: (A, C) and (-, 4) in 11 bits each, 2 in 6 bits.
-    const std::u16string text = Stream()
-                                    .bits(2, 4)
-                                    .bits(5, 9)
-                                    .bits(10 * 45 + 12, 11)
-                                    .bits(41 * 45 + 4, 11)
-                                    .bits(2, 6)
-                                    .bits(0, 4)
-                                    .decode(1);
-    EXPECT_EQ(text, u"AC-42");
-    EXPECT_EQ(Stream().bits(2, 4).bits(1, 9).bits(63, 6).decode(1), u":");
-}
-
-TEST(ContentSegments, ByteSegmentsChooseUtf8OrTheGbkCodePage) {
-    const std::string utf8 = "\xE4\xBD\xA0\xE5\xA5\xBD";  // 你好 in UTF-8
-    const std::string gbk = "\xC4\xE3\xBA\xC3";           // 你好 in GB 2312
-    EXPECT_EQ(Stream().bits(4, 4).bits(6, 8).bytes(utf8).bits(0, 4).decode(1), u"你好");
-    EXPECT_EQ(Stream().bits(4, 4).bits(4, 8).bytes(gbk).bits(0, 4).decode(1), u"你好");
-    EXPECT_EQ(Stream().bits(4, 4).bits(4, 8).bytes(std::string("a\0bc", 4)).bits(0, 4).decode(1), u"a");
-    EXPECT_EQ(Stream().bits(4, 4).bits(3, 8).bytes("Hi!").bits(2, 4).bits(1, 9).bits(1, 6).decode(1), u"Hi!1");
-}
-
-TEST(ContentSegments, ChineseCharacterValuesMapToGb2312Pairs) {
-    // Row 0 of the value is lead byte 0xA1 ("、" = A1 A2), row 30 is 0xC4 ("你" = C4 E3).
-    const std::u16string text =
-        Stream().bits(13, 4).bits(2, 8).bits(1, 13).bits(30 * 96 + (0xE3 - 0xA1), 13).bits(0, 4).decode(1);
-    EXPECT_EQ(text, u"、你");
-    // Trail values past 0xFE are not characters.
-    EXPECT_EQ(Stream().bits(13, 4).bits(1, 8).bits(30 * 96 + 95, 13).bits(0, 4).decode(1), u"?");
-}
-
-TEST(ContentSegments, KanjiSegmentsGiveBackTheirBytesAndJoinTheirNeighbours) {
-    // 0x935F was packed as 3487 and 0xE4AA as 6826; alone, the pairs are not UTF-8 and go
-    // through the GBK code page.
-    EXPECT_EQ(Stream().bits(8, 4).bits(1, 8).bits(3487, 13).bits(0, 4).decode(1),
-              platform::multiByteToWide(936, "\x93\x5F"));
-    // UTF-8 "中文" (E4 B8 AD E6 96 87) split by the encoder's byte-range test into kanji E4 B8,
-    // byte AD, kanji E6 96, byte 87: converted as one string, it reads back whole.
-    auto kanji = [](int pair) {
-        const int offset = pair - (pair <= 0x9FFC ? 0x8140 : 0xC140);
-        return (offset >> 8) * 0xC0 + (offset & 0xFF);
+std::vector<Fixture> fixtures(const std::string& file) {
+    std::ifstream in(std::string(MEROVASK_TEST_DATA) + "/" + file);
+    std::vector<Fixture> list;
+    std::vector<std::string> rows;
+    std::string line;
+    const auto finish = [&] {
+        if (list.empty() || rows.empty()) return;
+        BitMatrix m(static_cast<int>(rows.size()), static_cast<int>(rows.size()));
+        for (size_t y = 0; y < rows.size(); ++y)
+            for (size_t x = 0; x < rows[y].size() && x < rows.size(); ++x) m.set(int(x), int(y), rows[y][x] == '1');
+        list.back().modules = m;
+        rows.clear();
     };
-    const std::u16string text = Stream()
-                                    .bits(8, 4).bits(1, 8).bits(kanji(0xE4B8), 13)
-                                    .bits(4, 4).bits(1, 8).bytes("\xAD")
-                                    .bits(8, 4).bits(1, 8).bits(kanji(0xE696), 13)
-                                    .bits(4, 4).bits(1, 8).bytes("\x87")
-                                    .bits(0, 4)
-                                    .decode(1);
-    EXPECT_EQ(text, u"中文");
-}
-
-TEST(ContentSegments, CountWidthsFollowTheVersionGroup) {
-    EXPECT_EQ(Stream().bits(1, 4).bits(1, 10).bits(9, 4).decode(9), u"9");
-    EXPECT_EQ(Stream().bits(1, 4).bits(1, 12).bits(9, 4).decode(10), u"9");
-    EXPECT_EQ(Stream().bits(1, 4).bits(1, 14).bits(9, 4).decode(27), u"9");
-    EXPECT_EQ(Stream().bits(4, 4).bits(1, 16).bytes("z").decode(26), u"z");
-}
-
-TEST(ContentSegments, UnknownModesAndExhaustionStopDecoding) {
-    // ECI after text: the text so far.
-    EXPECT_EQ(Stream().bits(4, 4).bits(2, 8).bytes("ok").bits(7, 4).bits(0x55, 8).decode(1), u"ok");
-    // Ends exactly at the last bit without a terminator.
-    EXPECT_EQ(Stream().bits(2, 4).bits(2, 9).bits(10 * 45 + 11, 11).decode(1, 3), u"AB");
-    // A count running past the end reads 0xFF bytes, shown through the code page.
-    EXPECT_EQ(Stream().bits(4, 4).bits(3, 8).bytes("A").decode(1, 3), u"A??");
-}
-
-TEST(ContentSegments, OverlongByteCountStopsWithoutOverrun) {
-    Stream s;
-    s.bits(4, 4).bits(1, 16).bytes("a").bits(4, 4).bits(5000, 16);
-    for (int i = 0; i < 3000; ++i) s.bits('b', 8);
-    EXPECT_EQ(s.decode(40), u"a");
-}
-
-TEST(ContentSegments, Utf8TestNeedsAHighByteAndWholeSequences) {
-    auto utf8 = [](const std::string& s) {
-        return ContentDecoder::isUtf8(reinterpret_cast<const uint8_t*>(s.data()), static_cast<int>(s.size()));
-    };
-    EXPECT_TRUE(utf8("\xC3\xA9t\xC3\xA9"));
-    EXPECT_FALSE(utf8("plain"));
-    EXPECT_FALSE(utf8(""));
-    EXPECT_FALSE(utf8("\xC3"));
-    EXPECT_FALSE(utf8("\xA9x"));
-    EXPECT_FALSE(utf8("\xE4\xBD" "x"));
-    EXPECT_TRUE(utf8("\xFC\x80\x80\x80\x80\x80"));
-}
-
-// --- Whole symbols ---
-
-struct Symbol {
-    std::unique_ptr<CQREncoder> encoder;
-    std::unique_ptr<uint8_t[][177]> matrix;
-};
-
-Symbol symbolOf(const std::string& text, int level, int version, int mask) {
-    Symbol s{dectest::encodeSymbol(text, level, version, mask), std::make_unique<uint8_t[][177]>(177)};
-    for (int x = 0; x < s.encoder->side; ++x)
-        for (int y = 0; y < s.encoder->side; ++y) s.matrix[x][y] = s.encoder->modules[x][y] ? 1 : 0;
-    return s;
-}
-
-std::unique_ptr<ContentDecoder> run(const Symbol& s) {
-    auto d = std::make_unique<ContentDecoder>();
-    EXPECT_EQ(d->run(s.encoder->side, s.encoder->version, s.matrix.get()), 1);
-    return d;
-}
-
-TEST(SymbolReading, EveryMaskIsRemoved) {
-    for (int mask = 0; mask < 8; ++mask) {
-        const Symbol s = symbolOf("MASK TEST 0123 abc", 2, 3, mask);
-        const auto d = run(s);
-        EXPECT_EQ(d->maskPattern, mask);
-        EXPECT_EQ(d->ecLevel, 2);
-        EXPECT_EQ(platform::utf16ToUtf8(d->text), "MASK TEST 0123 abc");
-    }
-}
-
-TEST(SymbolReading, FormatFromTheSecondCopyWhenTheFirstHasFourWrongBits) {
-    const Symbol s = symbolOf("second copy", 3, 2, 5);
-    for (int y : {0, 1, 2, 3}) s.matrix[8][y] ^= 1;
-    const auto d = run(s);
-    EXPECT_EQ(d->ecLevel, 3);
-    EXPECT_EQ(d->maskPattern, 5);
-    EXPECT_EQ(platform::utf16ToUtf8(d->text), "second copy");
-
-    // Three wrong bits in the first copy are still read from it.
-    const Symbol t = symbolOf("first copy", 0, 2, 6);
-    for (int y : {0, 1, 2}) t.matrix[8][y] ^= 1;
-    for (int i = 0; i < 8; ++i) t.matrix[t.encoder->side - 1 - i][8] ^= 1;  // second copy ruined
-    EXPECT_EQ(run(t)->maskPattern, 6);
-}
-
-TEST(SymbolReading, BothFormatCopiesDestroyedReadAsLevelMMaskZero) {
-    const Symbol s = symbolOf("no format", 3, 4, 3);
-    const int n = s.encoder->side;
-    for (int i = 0; i < 9; ++i) {
-        s.matrix[8][i] = s.matrix[i][8] = (i % 2);
-        s.matrix[n - 1 - i][8] = s.matrix[8][n - 1 - i] = (i % 2);
-    }
-    const auto d = run(s);
-    EXPECT_EQ(d->ecLevel, 1);
-    EXPECT_EQ(d->maskPattern, 0);
-}
-
-// The data modules of a symbol in reading order, found by marking a copy.
-std::vector<std::pair<int, int>> dataModules(int side, int version) {
-    auto d = std::make_unique<ContentDecoder>();
-    d->side = side;
-    d->version = version;
-    d->markFunctionModules();
-    std::vector<std::pair<int, int>> out;
-    for (int x = 0; x < side; ++x)
-        for (int y = 0; y < side; ++y)
-            if (d->modules[x][y] != ContentDecoder::kFunctionMarker) out.emplace_back(x, y);
-    return out;
-}
-
-TEST(SymbolReading, CodewordErrorsWithinEachBlocksCapacityAreCorrected) {
-    // 5-Q: two blocks of 33 and two of 34 codewords, 18 check codewords each, so 9 syndromes
-    // and up to 4 corrected errors per block. Four wrong modules spoil at most four codewords.
-    std::mt19937 rng(11);
-    const std::string text = "Damage within capacity, version 5-Q";
-    for (int trial = 0; trial < 20; ++trial) {
-        const Symbol s = symbolOf(text, 2, 5, -1);
-        const auto modules = dataModules(s.encoder->side, 5);
-        for (int k = 0; k < 4; ++k) {
-            const auto [x, y] = modules[rng() % modules.size()];
-            s.matrix[x][y] ^= 1;
+    while (std::getline(in, line)) {
+        if (line.rfind("# ", 0) == 0) {
+            finish();
+            Fixture f;
+            size_t start = 2, tab;
+            while ((tab = line.find('\t', start)) != std::string::npos) {
+                f.fields.push_back(line.substr(start, tab - start));
+                start = tab + 1;
+            }
+            f.fields.push_back(line.substr(start));
+            list.push_back(f);
+        } else if (!line.empty()) {
+            rows.push_back(line);
         }
-        EXPECT_EQ(platform::utf16ToUtf8(run(s)->text), text) << "trial " << trial;
+    }
+    finish();
+    return list;
+}
+
+TEST(SymbolReading, EveryMaskAndLevel) {
+    for (int mask = 0; mask < 8; ++mask) {
+        const ContentReading r = ContentDecoder::read(symbol("MASK TEST 0123 abc", mask % 4, 3, mask));
+        ASSERT_EQ(r.failure, ReadFailure::None) << mask;
+        EXPECT_EQ(r.symbol.mask, mask);
+        EXPECT_EQ(r.symbol.ecLevel, mask % 4);
+        EXPECT_EQ(r.symbol.textUtf8, "MASK TEST 0123 abc");
     }
 }
 
-TEST(SymbolReading, ShortAndLongBlocksDeinterleaveToTheEncodersStream) {
-    for (const auto& [version, level] : std::vector<std::pair<int, int>>{{5, 2}, {10, 1}, {22, 3}, {40, 0}}) {
-        const Symbol s = symbolOf("interleave", level, version, -1);
-        const auto d = run(s);
-        const int dataBytes = qrdec::decoderVersionInfo(version)->dataCodewords[level];
-        ASSERT_EQ(d->dataCodewordCount, dataBytes);
-        EXPECT_EQ(std::vector<uint8_t>(d->dataStream, d->dataStream + dataBytes),
-                  std::vector<uint8_t>(s.encoder->dataStream, s.encoder->dataStream + dataBytes))
-            << version << "-" << level;
+TEST(SymbolReading, FormatInformationWithinThreeBitsOfEitherCopy) {
+    BitMatrix m = symbol("format", 3, 2, 5);
+    const int n = m.width();
+    for (int y : {0, 1, 2}) m.flip(8, y);  // three wrong bits in the first copy
+    ASSERT_EQ(ContentDecoder::read(m).failure, ReadFailure::None);
+    m.flip(8, 3);  // four: the second copy is read
+    const ContentReading second = ContentDecoder::read(m);
+    ASSERT_EQ(second.failure, ReadFailure::None);
+    EXPECT_EQ(second.symbol.ecLevel, 3);
+    EXPECT_EQ(second.symbol.mask, 5);
+    for (int i : {0, 1, 2, 3}) m.flip(n - 1 - i, 8);  // four in both: no guess
+    EXPECT_EQ(ContentDecoder::read(m).failure, ReadFailure::FormatUnreadable);
+}
+
+TEST(SymbolReading, VersionInformationMustAgreeWithTheSide) {
+    BitMatrix m = symbol("version information", 1, 7);
+    const int n = m.width();
+    for (int k : {0, 4, 8}) m.flip(k / 3, n - 11 + k % 3);  // three wrong bits in one copy
+    EXPECT_EQ(ContentDecoder::read(m).failure, ReadFailure::None);
+    // Both copies blank: the decode itself confirms version 7.
+    for (int k = 0; k < 18; ++k) m.set(n - 11 + k % 3, k / 3, false), m.set(k / 3, n - 11 + k % 3, false);
+    ASSERT_FALSE(readVersionInformation(m).has_value());
+    EXPECT_EQ(ContentDecoder::read(m).failure, ReadFailure::None);
+    // A matrix of version 8's side whose version information says 9 was sampled wrongly.
+    BitMatrix eight = symbol("version information", 1, 8);
+    const BitMatrix nine = symbol("version information", 1, 9);
+    for (int k = 0; k < 18; ++k) {
+        const int a = k / 3, b = eight.width() - 11 + k % 3, b9 = nine.width() - 11 + k % 3;
+        eight.set(a, b, nine.get(a, b9));
+        eight.set(b, a, nine.get(b9, a));
+    }
+    EXPECT_EQ(ContentDecoder::read(eight).failure, ReadFailure::FormatUnreadable);
+}
+
+// Index in the interleaved stream of codeword k of block b.
+int interleavedIndex(int version, int level, int b, int k) {
+    const qrdec::DecoderVersionInfo* info = qrdec::decoderVersionInfo(version);
+    const qrdec::BlockKind& s = info->firstBlocks[level];
+    const int blocks = s.blockCount + info->secondBlocks[level].blockCount;
+    const int shortData = s.dataCodewordsPerBlock;
+    const int dataLength = b < s.blockCount ? shortData : shortData + 1;
+    if (k < shortData) return k * blocks + b;
+    if (k < dataLength) return shortData * blocks + (b - s.blockCount);
+    return info->dataCodewords[level] + (k - dataLength) * blocks + b;
+}
+
+// Flips one module of each chosen codeword (so each is wrong, whatever its value).
+void spoilCodewords(BitMatrix& m, int version, const std::vector<int>& indexes, std::mt19937& rng) {
+    const auto positions = dataModulePositions(version);
+    for (int index : indexes) {
+        const auto [x, y] = positions[static_cast<size_t>(8 * index + static_cast<int>(rng() % 8))];
+        m.flip(x, y);
     }
 }
 
-TEST(SymbolReading, InconsistentSideAndVersionAreRefused) {
-    auto matrix = std::make_unique<uint8_t[][177]>(177);
-    auto d = std::make_unique<ContentDecoder>();
-    EXPECT_EQ(d->run(21, 2, matrix.get()), 0);
-    EXPECT_EQ(d->run(181, 41, matrix.get()), 0);
-    EXPECT_TRUE(d->text.empty());
+TEST(SymbolReading, EachBlockCorrectsHalfItsCheckCodewordsAndNeverMore) {
+    std::mt19937 rng(2024);
+    int refused = 0, luckyRight = 0;
+    for (int version : {1, 2, 3, 5, 7, 10, 15, 22, 27, 36, 40}) {
+        for (int level = 0; level < 4; ++level) {
+            const qrdec::DecoderVersionInfo* info = qrdec::decoderVersionInfo(version);
+            const qrdec::BlockKind& s = info->firstBlocks[level];
+            const int blocks = s.blockCount + info->secondBlocks[level].blockCount;
+            const int capacity = (s.codewordsPerBlock - s.dataCodewordsPerBlock) / 2;
+            const std::string text = "v" + std::to_string(version) + "LMQH"[level];
+            const BitMatrix clean = symbol(text, level, version);
+            for (int extra = 0; extra <= 2; ++extra) {
+                BitMatrix m = clean;
+                std::vector<int> spoilt;
+                for (int b = 0; b < blocks; ++b) {
+                    const int length = s.codewordsPerBlock + (b < s.blockCount ? 0 : 1);
+                    std::vector<int> ks(static_cast<size_t>(length));
+                    for (int k = 0; k < length; ++k) ks[k] = k;
+                    std::shuffle(ks.begin(), ks.end(), rng);
+                    // `extra` more than the capacity in the last block only.
+                    const int count = capacity + (b == blocks - 1 ? extra : 0);
+                    for (int i = 0; i < count; ++i) spoilt.push_back(interleavedIndex(version, level, b, ks[i]));
+                }
+                spoilCodewords(m, version, spoilt, rng);
+                const ContentReading r = ContentDecoder::read(m);
+                SCOPED_TRACE(std::to_string(version) + "-" + "LMQH"[level] + " +" + std::to_string(extra));
+                if (extra == 0) {
+                    ASSERT_EQ(r.failure, ReadFailure::None);
+                    EXPECT_EQ(r.symbol.textUtf8, text);
+                    EXPECT_EQ(r.correctedCodewords, capacity * blocks);
+                } else if (r.failure == ReadFailure::None) {
+                    ++luckyRight;
+                    EXPECT_EQ(r.symbol.textUtf8, text);  // never a wrong text
+                } else {
+                    ++refused;
+                }
+            }
+        }
+    }
+    EXPECT_GT(refused, 3 * luckyRight);
+}
+
+TEST(SymbolReading, SymbolsOfOtherEncodersInEveryMode) {
+    const std::vector<Fixture> list = fixtures("modes/symbols.txt");
+    ASSERT_GE(list.size(), 30u);
+    for (const Fixture& f : list) {
+        // MAKER DESCRIPTION ECI SEQUENCE BYTES TEXT
+        SCOPED_TRACE(f.fields[0] + " " + f.fields[1]);
+        const ContentReading r = ContentDecoder::read(f.modules);
+        ASSERT_EQ(r.failure, ReadFailure::None);
+        EXPECT_EQ(r.symbol.eci, std::stoi(f.fields[2]));
+        EXPECT_EQ(r.symbol.bytes, fromHex(f.fields[4]));
+        EXPECT_EQ(r.symbol.textUtf8, fromHex(f.fields[5]));
+        if (f.fields[3] != "-") {
+            ASSERT_TRUE(r.symbol.sequence.has_value());
+            const StructuredAppend& sa = *r.symbol.sequence;
+            EXPECT_EQ(std::to_string(sa.index) + "/" + std::to_string(sa.count) + "/" + std::to_string(sa.parity),
+                      f.fields[3]);
+        }
+    }
+}
+
+TEST(SymbolReading, TheProgramsOwnChineseSymbolsWithBytePairsInKanjiMode) {
+    const std::vector<Fixture> list = fixtures("legacy/legacy_kanji.txt");
+    ASSERT_EQ(list.size(), 8u);
+    for (const Fixture& f : list) {
+        // "ENCODING LEVEL TEXT" in one field.
+        const std::string& header = f.fields[0];
+        const std::string text = header.substr(header.find(' ', header.find(' ') + 1) + 1);
+        SCOPED_TRACE(header);
+        const ContentReading r = ContentDecoder::read(f.modules);
+        ASSERT_EQ(r.failure, ReadFailure::None);
+        // GBK cannot hold '繁' and friends: the encoder wrote '?' for them, so compare through GBK.
+        const std::string expected = header.rfind("gb2312", 0) == 0
+            ? platform::utf16ToUtf8(platform::multiByteToWide(936, platform::wideToMultiByte(936, platform::utf8ToUtf16(text), false)))
+            : text;
+        EXPECT_EQ(r.symbol.textUtf8, expected + std::string(1, '\0'));
+    }
+}
+
+// A symbol made by libqrencode from an input it builds.
+BitMatrix libqrencodeSymbol(QRinput* input) {
+    QRcode* code = QRcode_encodeInput(input);
+    QRinput_free(input);
+    if (code == nullptr) return BitMatrix();
+    BitMatrix m(code->width, code->width);
+    for (int y = 0; y < code->width; ++y)
+        for (int x = 0; x < code->width; ++x) m.set(x, y, (code->data[y * code->width + x] & 1) != 0);
+    QRcode_free(code);
+    return m;
+}
+
+QRinput* inputWith(QRencodeMode mode, const std::string& data, QRinput* input = QRinput_new2(0, QR_ECLEVEL_M)) {
+    QRinput_append(input, mode, static_cast<int>(data.size()), reinterpret_cast<const unsigned char*>(data.data()));
+    return input;
+}
+
+// FNC1 in second position and ECI designators that segno and zint do not write. (libqrencode
+// 4.1 fails on FNC1 in first position; zint's GS1 fixture covers it.)
+TEST(SymbolReading, Fnc1AndEciFromLibqrencode) {
+    QRinput* aim = QRinput_new2(0, QR_ECLEVEL_Q);
+    QRinput_setFNC1Second(aim, 37);
+    const ContentReading second = ContentDecoder::read(libqrencodeSymbol(inputWith(QR_MODE_8, "AIM data", aim)));
+    ASSERT_EQ(second.failure, ReadFailure::None);
+    EXPECT_EQ(second.symbol.fnc1, Fnc1::Aim);
+    EXPECT_EQ(second.symbol.textUtf8, "37AIM data");
+
+    // ECI 1 is ISO-8859-1; an unknown designator keeps the bytes and says which it was.
+    // (libqrencode 4.1 writes three-byte designators wrongly: the hand-made streams cover them.)
+    QRinput* latin = QRinput_new2(0, QR_ECLEVEL_L);
+    QRinput_appendECIheader(latin, 1);
+    const ContentReading eci1 = ContentDecoder::read(libqrencodeSymbol(inputWith(QR_MODE_8, "caf\xE9", latin)));
+    ASSERT_EQ(eci1.failure, ReadFailure::None);
+    EXPECT_EQ(eci1.symbol.textUtf8, "caf\xC3\xA9");
+    QRinput* unknown = QRinput_new2(0, QR_ECLEVEL_L);
+    QRinput_appendECIheader(unknown, 811);
+    const ContentReading eciUnknown = ContentDecoder::read(libqrencodeSymbol(inputWith(QR_MODE_8, "raw", unknown)));
+    ASSERT_EQ(eciUnknown.failure, ReadFailure::None);
+    EXPECT_EQ(eciUnknown.symbol.eci, 811);
+    EXPECT_EQ(eciUnknown.symbol.bytes, "raw");
 }
 
 }  // namespace

@@ -43,34 +43,6 @@ void expectRoundTrip(const Case& c) {
     EXPECT_EQ(r.ecLevel, c.level);
 }
 
-// Chinese text in either of the make page's encodings: the encoder's byte-range test packs some
-// of its byte pairs as kanji, and the text must still read back whole.
-TEST(RoundTrip, ChineseTextThatTheEncoderPacksAsKanji) {
-    std::u16string wide;
-    for (char16_t c = 0x5041; c <= 0x505F; ++c) wide += c;  // UTF-8 E5 81 81 .. E5 81 9F: kanji pairs throughout
-    wide += u" 你好，世界 0123456789";
-    std::string gbk;
-    for (int i = 0; i < 24; ++i) {  // GB 2312 rows led by 0xE0 .. 0xEB fall in the kanji range
-        gbk += static_cast<char>(0xE0 + i % 12);
-        gbk += static_cast<char>(0xA1 + (i * 7) % 94);
-    }
-    for (const std::string& bytes : {platform::utf16ToUtf8(wide) + std::string(1, '\0'), gbk + std::string(1, '\0')}) {
-        for (int level = 0; level < 4; ++level) {
-            auto e = dectest::encodeSymbol(bytes, level, 0);
-            ASSERT_NE(e, nullptr);
-            bool packedAsKanji = false;
-            for (int i = 0; i < e->segmentCount; ++i) packedAsKanji = packedAsKanji || e->segmentModes[i] == CQREncoder::kModeKanji;
-            EXPECT_TRUE(packedAsKanji);
-            const SymbolReading r = readSymbol(dectest::render(*e, {3, 4, 0, false}));
-            ASSERT_TRUE(r.found) << r.failure;
-            const std::string expected = bytes == gbk + std::string(1, '\0')
-                                             ? platform::utf16ToUtf8(platform::multiByteToWide(936, gbk))
-                                             : platform::utf16ToUtf8(wide);
-            EXPECT_EQ(r.textUtf8, expected);
-        }
-    }
-}
-
 TEST(RoundTrip, EveryVersionAndLevelAtThreePixelsPerModule) {
     for (int version = 1; version <= 40; ++version)
         for (int level = 0; level < 4; ++level) expectRoundTrip({version, level, {3, 4, 0, false}});

@@ -1,4 +1,5 @@
-// Reed-Solomon block correction: capacity P / 2, failures leave the block untouched.
+// Reed-Solomon block correction: capacity P / 2 for P check codewords, failures leave the block
+// untouched, and nothing beyond the capacity passes as corrected unless it is a code word.
 #include "decoder/RsDecode.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "decoder/Galois.h"
 #include "encoder/QR_Encode.h"
 
 namespace {
@@ -38,45 +40,53 @@ TEST(RsDecode, CleanBlockReportsNoErrorAndStaysUnchanged) {
     std::mt19937 rng(1);
     const Block clean = makeBlock(72, 26, rng);
     Block b = clean;
-    EXPECT_EQ(RsDecode(13).correct(b.data(), static_cast<int>(b.size())), 0);
+    EXPECT_EQ(RsDecode(26).correct(b.data(), static_cast<int>(b.size())), 0);
     EXPECT_EQ(b, clean);
 }
 
-TEST(RsDecode, ThirteenSyndromesCorrectUpToSixErrorsAnywhere) {
+TEST(RsDecode, TwentySixCheckCodewordsCorrectUpToThirteenErrorsAnywhere) {
     std::mt19937 rng(2);
-    for (int trial = 0; trial < 200; ++trial) {
+    for (int trial = 0; trial < 260; ++trial) {
         const Block clean = makeBlock(72, 26, rng);
-        const int errors = 1 + trial % 6;
+        const int errors = 1 + trial % 13;
         Block b = damage(clean, errors, rng);
-        ASSERT_EQ(RsDecode(13).correct(b.data(), static_cast<int>(b.size())), errors) << "trial " << trial;
+        ASSERT_EQ(RsDecode(26).correct(b.data(), static_cast<int>(b.size())), errors) << "trial " << trial;
         ASSERT_EQ(b, clean) << "trial " << trial;
     }
 }
 
-TEST(RsDecode, ThirteenSyndromesRefuseSevenToNineErrorsAndLeaveTheBlock) {
+TEST(RsDecode, TwentySixCheckCodewordsRefuseFourteenToSixteenErrorsAndLeaveTheBlock) {
     std::mt19937 rng(3);
     for (int trial = 0; trial < 300; ++trial) {
         const Block clean = makeBlock(72, 26, rng);
-        const Block damaged = damage(clean, 7 + trial % 3, rng);
+        const Block damaged = damage(clean, 14 + trial % 3, rng);
         Block b = damaged;
-        ASSERT_EQ(RsDecode(13).correct(b.data(), static_cast<int>(b.size())), RsDecode::kUncorrectable)
+        ASSERT_EQ(RsDecode(26).correct(b.data(), static_cast<int>(b.size())), RsDecode::kUncorrectable)
             << "trial " << trial;
         ASSERT_EQ(b, damaged) << "trial " << trial;
     }
 }
 
-TEST(RsDecode, ThreeSyndromesCorrectOneErrorAndRefuseTwo) {
-    // Version 1-L: 19 data and 7 check codewords, parity count 3.
+TEST(RsDecode, SevenCheckCodewordsCorrectThreeAndNeverPassAnythingButACodeWord) {
+    // Version 1-L: 19 data and 7 check codewords. Four errors are beyond the code; the decoder
+    // may only answer with a refusal or with some other code word within three bytes.
     std::mt19937 rng(4);
-    for (int trial = 0; trial < 100; ++trial) {
+    const Galois g;
+    for (int trial = 0; trial < 300; ++trial) {
         const Block clean = makeBlock(19, 7, rng);
-        Block one = damage(clean, 1, rng);
-        EXPECT_EQ(RsDecode(3).correct(one.data(), 26), 1);
-        EXPECT_EQ(one, clean);
-        const Block two = damage(clean, 2, rng);
-        Block b = two;
-        EXPECT_EQ(RsDecode(3).correct(b.data(), 26), RsDecode::kUncorrectable) << "trial " << trial;
-        EXPECT_EQ(b, two);
+        Block three = damage(clean, 3, rng);
+        EXPECT_EQ(RsDecode(7).correct(three.data(), 26), 3);
+        EXPECT_EQ(three, clean);
+        const Block four = damage(clean, 4, rng);
+        Block b = four;
+        const int result = RsDecode(7).correct(b.data(), 26);
+        if (result == RsDecode::kUncorrectable) {
+            EXPECT_EQ(b, four);
+            continue;
+        }
+        int32_t syndromes[7];
+        EXPECT_TRUE(g.computeSyndromes(b.data(), 26, syndromes, 7)) << "trial " << trial;
+        EXPECT_LE(result, 3);
     }
 }
 
@@ -85,11 +95,11 @@ TEST(RsDecode, ErrorsInTheFirstAndLastBytesAreFound) {
     const Block clean = makeBlock(100, 26, rng);
     Block b = clean;
     b.front() ^= 0x5A;
-    EXPECT_EQ(RsDecode(13).correct(b.data(), static_cast<int>(b.size())), 1);
+    EXPECT_EQ(RsDecode(26).correct(b.data(), static_cast<int>(b.size())), 1);
     EXPECT_EQ(b, clean);
     b.front() ^= 0x01;
     b.back() ^= 0x80;
-    EXPECT_EQ(RsDecode(13).correct(b.data(), static_cast<int>(b.size())), 2);
+    EXPECT_EQ(RsDecode(26).correct(b.data(), static_cast<int>(b.size())), 2);
     EXPECT_EQ(b, clean);
 }
 
@@ -103,16 +113,16 @@ TEST(RsDecode, TwoErrorsWhoseValuesCancelInTheFirstSyndrome) {
         const uint8_t value = static_cast<uint8_t>(1 + rng() % 255);
         b[3 + trial % 20] ^= value;
         b[40 + trial % 25] ^= value;
-        ASSERT_EQ(RsDecode(10).correct(b.data(), 70), 2) << "trial " << trial;
+        ASSERT_EQ(RsDecode(20).correct(b.data(), 70), 2) << "trial " << trial;
         ASSERT_EQ(b, clean);
     }
 }
 
 TEST(RsDecode, LengthsOutsideParityTo255AreRefusedUntouched) {
     Block b(256, 0x11);
-    EXPECT_EQ(RsDecode(13).correct(b.data(), 256), RsDecode::kBadLength);
+    EXPECT_EQ(RsDecode(26).correct(b.data(), 256), RsDecode::kBadLength);
     EXPECT_EQ(b, Block(256, 0x11));
-    EXPECT_EQ(RsDecode(13).correct(b.data(), 12), RsDecode::kBadLength);
+    EXPECT_EQ(RsDecode(26).correct(b.data(), 25), RsDecode::kBadLength);
 }
 
 TEST(RsDecode, NoCorrectLocatesWithoutChanging) {
@@ -120,7 +130,7 @@ TEST(RsDecode, NoCorrectLocatesWithoutChanging) {
     const Block clean = makeBlock(60, 30, rng);
     const Block damaged = damage(clean, 4, rng);
     Block b = damaged;
-    EXPECT_EQ(RsDecode(15).decode(b.data(), 90, true), 4);
+    EXPECT_EQ(RsDecode(30).decode(b.data(), 90, true), 4);
     EXPECT_EQ(b, damaged);
 }
 

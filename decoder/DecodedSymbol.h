@@ -1,0 +1,56 @@
+// What the reader gives back for one symbol, and why it gives nothing when it fails.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Why a picture gave no symbol, by the furthest stage any candidate reached.
+enum class ReadFailure : uint8_t {
+    None,              // at least one symbol was read
+    NotFound,          // nothing that looks like a symbol
+    FormatUnreadable,  // a symbol's format or version information is beyond its code's reach
+    Damaged,           // a Reed-Solomon block is beyond correction
+    Malformed,         // the corrected bit stream is not well-formed
+    Unsupported,       // a well-formed stream uses a feature this reader does not know
+};
+
+// "no symbol found", "symbol found but damaged beyond correction", ...: one line for users.
+const char* failureMessage(ReadFailure failure);
+
+// The later of two stages reached: the failure that tells most about a picture.
+inline ReadFailure furthest(ReadFailure a, ReadFailure b) { return a > b ? a : b; }
+
+struct PicturePoint {
+    double x = 0;
+    double y = 0;
+};
+
+// The header of one part of a structured-append sequence.
+struct StructuredAppend {
+    int index = 0;   // 0-based position of this symbol in the sequence
+    int count = 0;   // symbols in the sequence (1..16)
+    int parity = 0;  // XOR of all the sequence's data bytes
+};
+
+enum class Fnc1 : uint8_t { None, Gs1, Aim };
+
+struct DecodedSymbol {
+    // The data as it stands in the symbol's segments: numeric and alphanumeric characters as
+    // ASCII, byte segments unchanged, kanji as Shift JIS pairs, Hanzi as GB 2312 pairs.
+    std::string bytes;
+    std::u16string text;   // the data as text (character sets from ECI, else as the program shows it)
+    std::string textUtf8;  // the same text in UTF-8
+    int version = 0;       // 1..40
+    int ecLevel = 0;       // 0 = L, 1 = M, 2 = Q, 3 = H
+    int mask = 0;          // 0..7
+    int eci = -1;          // the first ECI designator in the symbol, -1 without one
+    std::optional<StructuredAppend> sequence;
+    Fnc1 fnc1 = Fnc1::None;
+    bool mirrored = false;  // read from its back (the matrix transposed)
+    bool inverted = false;  // light modules on dark
+    // The symbol's outer corners in the picture, in the symbol's own order: top-left, top-right,
+    // bottom-right, bottom-left.
+    std::array<PicturePoint, 4> corners{};
+};
