@@ -55,32 +55,43 @@ BitMatrix functionModules(int version) {
     return m;
 }
 
-std::vector<std::pair<int, int>> dataModulePositions(int version) {
+namespace {
+
+// Calls visit(x, y) for each data module in placement order.
+template <typename Visit>
+void walkDataModules(int version, Visit visit) {
     const int n = 4 * version + 17;
     const BitMatrix function = functionModules(version);
-    std::vector<std::pair<int, int>> positions;
-    positions.reserve(static_cast<size_t>(n) * n);
     bool upwards = true;
     for (int right = n - 1; right >= 1; right -= 2) {
         if (right == 6) right = 5;  // the timing column is passed over
         for (int step = 0; step < n; ++step) {
             const int y = upwards ? n - 1 - step : step;
-            for (int x = right; x >= right - 1; --x)
-                if (!function.get(x, y)) positions.emplace_back(x, y);
+            const uint8_t* row = function.row(y);
+            if (!row[right]) visit(right, y);
+            if (!row[right - 1]) visit(right - 1, y);
         }
         upwards = !upwards;
     }
+}
+
+}  // namespace
+
+std::vector<std::pair<int, int>> dataModulePositions(int version) {
+    std::vector<std::pair<int, int>> positions;
+    walkDataModules(version, [&](int x, int y) { positions.emplace_back(x, y); });
     return positions;
 }
 
 std::vector<uint8_t> readCodewords(const BitMatrix& modules, int version, int mask) {
-    const int total = qrdec::decoderVersionInfo(version)->totalCodewords;
-    const std::vector<std::pair<int, int>> positions = dataModulePositions(version);
-    std::vector<uint8_t> codewords(static_cast<size_t>(total), 0);
-    for (size_t bit = 0; bit < 8 * codewords.size(); ++bit) {
-        const auto [x, y] = positions[bit];
-        if (modules.get(x, y) != maskCovers(mask, x, y)) codewords[bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
-    }
+    const size_t total = static_cast<size_t>(qrdec::decoderVersionInfo(version)->totalCodewords);
+    std::vector<uint8_t> codewords(total, 0);
+    size_t bit = 0;
+    walkDataModules(version, [&](int x, int y) {
+        if (bit < 8 * total && modules.get(x, y) != maskCovers(mask, x, y))
+            codewords[bit / 8] |= static_cast<uint8_t>(0x80 >> (bit % 8));
+        ++bit;
+    });
     return codewords;
 }
 

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "decoder/Point.h"
+
 // Why a picture gave no symbol, by the furthest stage any candidate reached.
 enum class ReadFailure : uint8_t {
     None,              // at least one symbol was read
@@ -21,11 +23,6 @@ const char* failureMessage(ReadFailure failure);
 
 // The later of two stages reached: the failure that tells most about a picture.
 inline ReadFailure furthest(ReadFailure a, ReadFailure b) { return a > b ? a : b; }
-
-struct PicturePoint {
-    double x = 0;
-    double y = 0;
-};
 
 // The header of one part of a structured-append sequence.
 struct StructuredAppend {

@@ -1,7 +1,6 @@
-// The process-wide outcome of symbol detection.
+// The process-wide outcome of the last picture read.
 #pragma once
 
-// Set by the detection stages (picture loading, finder, alignment and sampling) when they give
-// up; nothing in the detector clears it. The caller tests it after a run and clears it. One
-// detection runs at a time.
+// Set by readPicture() when it read no symbol, cleared when it read one. Nothing inside the
+// reader tests it; callers that keep to the flag may test and clear it. One read runs at a time.
 extern bool detectionFailed;

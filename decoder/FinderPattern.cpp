@@ -2,601 +2,282 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <iterator>
+#include <cstdint>
+#include <unordered_map>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include "decoder/Axis.h"
-#include "decoder/DecoderTables.h"
-#include "decoder/DetectionState.h"
+#include "decoder/RunScan.h"
 
 namespace {
 
-constexpr int64_t kRatio[5] = {1, 1, 3, 1, 1};
+using Runs = std::array<int, 5>;
 
-// The finder-ratio test on runs r[(k + 1 + i) mod 5], i = 0..4 (oldest first). A cheap
-// necessary condition on the middle run comes first: 2.5 m <= r << s <= 3.5 m with
-// S * 2^s / 7 - 1 < m <= S * 2^s / 7 gives 5 S - 35 <= 14 r <= 7 S.
-inline bool finderRatio(const int32_t* runs, int k, int precisionBits) {
-    const int64_t sum = static_cast<int64_t>(runs[0]) + runs[1] + runs[2] + runs[3] + runs[4];
-    const int64_t middle = runs[(k + 3) % 5];
-    if (14 * middle > 7 * sum || 14 * middle < 5 * sum - 35) return false;
-    const int64_t m = (sum << precisionBits) / 7;
-    const int64_t t = m / 2;
-    int index = k;
+// The cell value a pattern is drawn in: 1 (dark) for an ordinary symbol, 0 for a light-on-dark
+// one. Outside the picture there is no ink.
+bool inkAt(const BitMatrix& bits, int x, int y, uint8_t ink) {
+    return x >= 0 && y >= 0 && x < bits.width() && y < bits.height() && bits.get(x, y) == (ink != 0);
+}
+
+double total(const Runs& r) { return r[0] + r[1] + r[2] + r[3] + r[4]; }
+
+// How far the five runs are from 1:1:3:1:1: the largest deviation of a run from its expected
+// width, relative to that width.
+double ratioDeviation(const Runs& r) {
+    const double module = total(r) / 7;
+    double worst = 0;
     for (int i = 0; i < 5; ++i) {
-        index = index == 4 ? 0 : index + 1;
-        const int64_t r = static_cast<int64_t>(runs[index]) << precisionBits;
-        if (r < kRatio[i] * m - t || r > kRatio[i] * m + t) return false;
+        const double expected = i == 2 ? 3 : 1;
+        worst = std::max(worst, std::abs(r[i] / module - expected) / expected);
     }
+    return worst;
+}
+
+bool fitsRatio(const Runs& r, double tolerance) { return total(r) >= 7 && ratioDeviation(r) < tolerance; }
+
+// fitsRatio(r, 0.5), as most readers hold rows to it, in integers for the row scan's inner
+// loop: 2 |7 r - T| < T for the narrow runs, 2 |7 r - 3 T| < 3 T for the middle one.
+bool fitsRowRatio(const Runs& r) {
+    const int t = r[0] + r[1] + r[2] + r[3] + r[4];
+    if (t < 7) return false;
+    for (const int i : {0, 1, 3, 4})
+        if (2 * std::abs(7 * r[i] - t) >= t) return false;
+    return 2 * std::abs(7 * r[2] - 3 * t) < 3 * t;
+}
+
+// The five runs ink, gap, ink, gap, ink around the ink cell (x, y) along (dx, dy), none of the
+// outer four longer than `limit` nor either half of the middle one longer than twice that.
+// `centre` gets the middle of the central run, in steps from (x, y).
+bool crossRuns(const BitMatrix& bits, int x, int y, int dx, int dy, int limit, uint8_t ink, Runs& runs, double& centre) {
+    if (!inkAt(bits, x, y, ink)) return false;
+    // Steps from (x, y) that stay inside the picture, each way.
+    const auto room = [&](int sign) {
+        int steps = 1 << 30;
+        if (sign * dx > 0) steps = std::min(steps, bits.width() - 1 - x);
+        if (sign * dx < 0) steps = std::min(steps, x);
+        if (sign * dy > 0) steps = std::min(steps, bits.height() - 1 - y);
+        if (sign * dy < 0) steps = std::min(steps, y);
+        return steps;
+    };
+    const int roomBefore = room(-1), roomAfter = room(1);
+    const uint8_t* origin = bits.row(y) + x;
+    const ptrdiff_t stride = static_cast<ptrdiff_t>(dy) * bits.width() + dx;
+    // Cells of one kind from step `from` on, at most cap + 1 of them.
+    const auto along = [&](int sign, int from, bool wantInk, int cap) {
+        const int last = std::min(sign > 0 ? roomAfter : roomBefore, from + cap);
+        const uint8_t want = wantInk ? ink : static_cast<uint8_t>(ink ^ 1);
+        int step = from;
+        while (step <= last && origin[sign * step * stride] == want) ++step;
+        return step - from;
+    };
+    const int before = along(-1, 1, true, 2 * limit), after = along(1, 1, true, 2 * limit);
+    if (before > 2 * limit || after > 2 * limit) return false;
+    runs[1] = along(-1, before + 1, false, limit);
+    runs[0] = along(-1, before + 1 + runs[1], true, limit);
+    runs[3] = along(1, after + 1, false, limit);
+    runs[4] = along(1, after + 1 + runs[3], true, limit);
+    for (const int k : {0, 1, 3, 4})
+        if (runs[k] == 0 || runs[k] > limit) return false;
+    runs[2] = before + after + 1;
+    centre = (after - before) / 2.0;
     return true;
 }
 
-// Bit j of the result is pixel j of the n <= 64 bytes at p (nonzero = dark).
-inline uint64_t packPixels(const uint8_t* p, int n) {
-#if defined(__SSE2__)
-    alignas(16) uint8_t tail[64];
-    if (n < 64) {
-        std::memset(tail, 0, sizeof tail);
-        std::memcpy(tail, p, static_cast<size_t>(n));
-        p = tail;
-    }
-    const __m128i zero = _mm_setzero_si128();
-    uint64_t bits = 0;
-    for (int q = 0; q < 4; ++q) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * q));
-        const unsigned light = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
-        bits |= static_cast<uint64_t>(~light & 0xFFFFu) << (16 * q);
-    }
-    return n < 64 ? bits & ((uint64_t{1} << n) - 1) : bits;
-#else
-    uint64_t bits = 0;
-    for (int j = 0; j < n; ++j) bits |= static_cast<uint64_t>(p[j] != 0) << j;
-    return bits;
-#endif
+// Checks a row hit at (x, y) with `rowTotal` pixels across: down the column, back across the
+// row, and along the diagonals. Fills the candidate on success.
+bool confirm(const BitMatrix& bits, double x, int y, double rowTotal, uint8_t ink, FinderCandidate& found) {
+    const int limit = static_cast<int>(rowTotal);
+    Runs down, across, diagonal, antidiagonal;
+    double offset;
+    if (!crossRuns(bits, static_cast<int>(x), y, 0, 1, limit, ink, down, offset) || !fitsRatio(down, 0.6)) return false;
+    // Tilt shortens one direction: up to 2.5 times across the scanned row.
+    const double ratio = total(down) / rowTotal;
+    if (ratio < 0.4 || ratio > 2.5) return false;
+    const double cy = y + offset + 0.5;
+    if (!crossRuns(bits, static_cast<int>(x), static_cast<int>(cy), 1, 0, limit, ink, across, offset) ||
+        !fitsRatio(across, 0.6))
+        return false;
+    const double cx = static_cast<int>(x) + offset + 0.5;
+    const int ix = static_cast<int>(cx), iy = static_cast<int>(cy);
+    const int diagonalLimit = static_cast<int>(std::max(total(down), total(across)));
+    const bool d1 = crossRuns(bits, ix, iy, 1, 1, diagonalLimit, ink, diagonal, offset) && fitsRatio(diagonal, 0.8);
+    const bool d2 = crossRuns(bits, ix, iy, 1, -1, diagonalLimit, ink, antidiagonal, offset) && fitsRatio(antidiagonal, 0.8);
+    if (!d1 && !d2) return false;
+    found.centre = {cx, cy};
+    found.moduleSize = (total(down) + total(across)) / 14;
+    double deviation = ratioDeviation(down) + ratioDeviation(across);
+    deviation += d1 ? ratioDeviation(diagonal) : 1;
+    deviation += d2 ? ratioDeviation(antidiagonal) : 1;
+    found.fit = std::max(0.0, 1 - deviation / 4);
+    found.hits = 1;
+    return true;
 }
 
-// Runs of one line as the positions where they begin: runs[i] = boundary[i + 1] - boundary[i],
-// the newest ending at the current pixel. Before the first change of a line every boundary is
-// 0, which gives the runs of length 0 that a line starts with.
-inline bool finderRatioAt(int32_t b0, int32_t b1, int32_t b2, int32_t b3, int32_t b4, int32_t end,
-                          int precisionBits) {
-    const int32_t r0 = b1 - b0, r1 = b2 - b1, r2 = b3 - b2, r3 = b4 - b3, r4 = end - b4;
-    const int32_t sum = end - b0;  // a line length: 14 * sum fits 32 bits
-    // Necessary bounds (see finderRatio), tested together so that noise costs one branch:
-    // the ones within [S - 7, 3 S] / 14, the middle within [5 S - 35, 7 S] / 14; each range
-    // test is one unsigned comparison of the offset from its low end.
-    const uint32_t oneSpan = static_cast<uint32_t>(2 * sum + 7), middleSpan = static_cast<uint32_t>(2 * sum + 35);
-    auto one = [sum, oneSpan](int32_t r) { return static_cast<uint32_t>(14 * r - sum + 7) <= oneSpan; };
-    const bool plausible = one(r0) & one(r1) & one(r3) & one(r4) &
-                           (static_cast<uint32_t>(14 * r2 - 5 * sum + 35) <= middleSpan);
-    if (__builtin_expect(!plausible, 1)) return false;
-    const int32_t runs[5] = {r0, r1, r2, r3, r4};
-    return finderRatio(runs, 4, precisionBits);
-}
+// The candidates found so far, looked up by position in cells of 64 pixels. A picture made to
+// hold more patterns than any symbol needs stops adding them at kMaxTracked.
+class CandidateList {
+public:
+    static constexpr size_t kMaxTracked = 4096;
 
-// Transposes a 64 x 64 bit matrix in place: bit j of a[i] moves to bit i of a[j].
-void transpose64(uint64_t* a) {
-    uint64_t m = 0x00000000FFFFFFFFull;
-    for (int j = 32; j != 0; j >>= 1, m ^= m << j) {
-        for (int k = 0; k < 64; k = ((k | j) + 1) & ~j) {
-            const uint64_t t = ((a[k] >> j) ^ a[k | j]) & m;
-            a[k] ^= t << j;
-            a[k | j] ^= t;
-        }
-    }
-}
-
-// Scanning state shared by every row and column: the colour carries over from one line to the
-// next, the runs start again at 0. (The run index of a ring of five would carry over too, but
-// the ratio test reads the runs relative to it, so only their order matters.) Runs are found
-// 64 pixels at a time from the positions where the colour changes.
-struct RunScanner {
-    uint8_t colour = 0;
-
-    static void shift(int32_t& b0, int32_t& b1, int32_t& b2, int32_t& b3, int32_t& b4, int32_t next) {
-        b0 = b1;
-        b1 = b2;
-        b2 = b3;
-        b3 = b4;
-        b4 = next;
-    }
-
-    // Scans a line of `count` pixels packed 64 to a word (bit j of word w is pixel 64 w + j,
-    // bits past the end clear); calls found(i, S) at each light pixel i that ends five runs in
-    // the finder ratio, S being their sum. The runs are kept as the positions where they begin,
-    // all 0 before the line's first change (the runs of length 0 a line starts with).
-    template <typename Found>
-    void scan(const uint64_t* words, int count, int precisionBits, Found&& found) {
-        int32_t b0 = 0, b1 = 0, b2 = 0, b3 = 0, b4 = 0;
-        bool dark = colour != 0;
-        uint64_t previous = colour;  // the pixel before the first one has the current colour
-        for (int base = 0, w = 0; base < count; base += 64, ++w) {
-            const int n = std::min(64, count - base);
-            const uint64_t pixels = words[w];
-            uint64_t changes = pixels ^ ((pixels << 1) | previous);
-            if (n < 64) changes &= (uint64_t{1} << n) - 1;
-            previous = (pixels >> (n - 1)) & 1;
-            // Changes alternate in colour: take them in pairs, a dark run's end first.
-            if (!dark && changes != 0) {
-                shift(b0, b1, b2, b3, b4, base + __builtin_ctzll(changes));
-                changes &= changes - 1;
-                dark = true;
-            }
-            while (changes != 0) {
-                const int32_t end = base + __builtin_ctzll(changes);
-                changes &= changes - 1;
-                if (finderRatioAt(b0, b1, b2, b3, b4, end, precisionBits)) found(end, end - b0);
-                shift(b0, b1, b2, b3, b4, end);
-                if (changes == 0) {
-                    dark = false;
-                    break;
-                }
-                shift(b0, b1, b2, b3, b4, base + __builtin_ctzll(changes));
-                changes &= changes - 1;
-            }
-        }
-        colour = dark ? 1 : 0;
-    }
-};
-
-}  // namespace
-
-bool FinderPattern::matchesFinderRatio(const int32_t* runs, int k, int precisionBits) {
-    return finderRatio(runs, k, precisionBits);
-}
-
-void FinderPattern::locate(const uint8_t* bitmapIn, int widthIn, int heightIn, int precisionBitsIn) {
-    bitmap = bitmapIn;
-    width = widthIn;
-    height = heightIn;
-    precisionBits = precisionBitsIn;
-    runLines.clear();
-    throughLines.clear();
-    centres.clear();
-    version = 0;
-
-    findRunLines();
-    if (detectionFailed) return;
-    findThroughLines();
-    findCentres();
-    if (centres.size() < 3) {
-        detectionFailed = true;
-        return;
-    }
-    chooseCentres();
-    findDirection();
-    if (detectionFailed) return;
-    orderCentres();
-    measurePatternWidths();
-    if (detectionFailed) return;
-    estimateVersion();
-    if (version > 6) readVersionInformation();
-}
-
-void FinderPattern::findRunLines() {
-    runLines.clear();
-    if (width <= 0 || height <= 0) {
-        detectionFailed = true;
-        return;
-    }
-    const size_t wordsPerRow = (static_cast<size_t>(width) + 63) / 64;
-    const size_t wordsPerColumn = (static_cast<size_t>(height) + 63) / 64;
-    // Rows packed 64 pixels to a word, padded to whole 64-row blocks for the transposition.
-    std::vector<uint64_t> rows(wordsPerRow * wordsPerColumn * 64, 0);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* pixels = bitmap + static_cast<size_t>(y) * width;
-        uint64_t* out = rows.data() + static_cast<size_t>(y) * wordsPerRow;
-        for (size_t w = 0; w < wordsPerRow; ++w) {
-            const int n = static_cast<int>(std::min<size_t>(64, static_cast<size_t>(width) - 64 * w));
-            out[w] = packPixels(pixels + 64 * w, n);
-        }
-    }
-    RunScanner scanner;
-    for (int y = 0; y < height; ++y) {
-        scanner.scan(rows.data() + static_cast<size_t>(y) * wordsPerRow, width, precisionBits,
-                     [&](int x, int32_t s) { runLines.emplace_back(x - s, y, x - 1, y); });
-    }
-    rowLineCount = runLines.size();
-
-    // Columns packed the same way, by transposing 64 x 64 blocks.
-    std::vector<uint64_t> columns(wordsPerRow * 64 * wordsPerColumn, 0);
-    uint64_t block[64];
-    for (size_t by = 0; by < wordsPerColumn; ++by) {
-        for (size_t bx = 0; bx < wordsPerRow; ++bx) {
-            for (size_t i = 0; i < 64; ++i) block[i] = rows[(64 * by + i) * wordsPerRow + bx];
-            transpose64(block);
-            for (size_t j = 0; j < 64; ++j) columns[(64 * bx + j) * wordsPerColumn + by] = block[j];
-        }
-    }
-    rows.clear();
-    rows.shrink_to_fit();
-    for (int x = 0; x < width; ++x) {
-        scanner.scan(columns.data() + static_cast<size_t>(x) * wordsPerColumn, height, precisionBits,
-                     [&](int y, int32_t s) { runLines.emplace_back(x, y - s, x, y - 1); });
-    }
-    if (runLines.empty()) detectionFailed = true;
-}
-
-// Grouping walks the candidates in order; a group grows by the first later candidate that
-// touches its last line and closes at the first candidate more than one row (column) away, at
-// one that crosses it, or at the last candidate. Taken groups leave the list, and the walk's
-// start then advances past the next survivor as well, which is never visited again.
-//
-// Row lines only touch row lines of the next row (lines of one row end at least two pixels
-// apart), and column lines only column lines of the next column, so the first touching
-// candidate is found through an index by row and by column, and every closing case reduces to
-// "no touching line in the next row or column". This gives the through lines of the plain walk
-// over the list in near-linear time.
-void FinderPattern::findThroughLines() {
-    throughLines.clear();
-    const int64_t n = static_cast<int64_t>(runLines.size());
-    if (n < 2) return;
-
-    // Start of the lines of each row (row lines) and each column (column lines).
-    std::vector<int64_t> rowStart(static_cast<size_t>(height) + 2, 0), columnStart(static_cast<size_t>(width) + 2, 0);
-    {
-        int64_t i = 0;
-        for (int y = 0; y <= height + 1; ++y) {
-            while (i < static_cast<int64_t>(rowLineCount) && runLines[i].p1.y < y) ++i;
-            rowStart[y] = i;
-        }
-        i = static_cast<int64_t>(rowLineCount);
-        for (int x = 0; x <= width + 1; ++x) {
-            while (i < n && runLines[i].p1.x < x) ++i;
-            columnStart[x] = i;
-        }
-    }
-    std::vector<uint8_t> removed(static_cast<size_t>(n), 0);
-
-    auto firstTouching = [&](int64_t g) -> int64_t {
-        const Line& line = runLines[g];
-        const bool isRow = g < static_cast<int64_t>(rowLineCount);
-        const int next = isRow ? line.p1.y + 1 : line.p1.x + 1;
-        if (next < 0 || next > (isRow ? height : width)) return -1;
-        const int64_t begin = isRow ? rowStart[next] : columnStart[next];
-        const int64_t end = isRow ? rowStart[next + 1] : columnStart[next + 1];
-        const int32_t key = isRow ? line.p2.x : line.p2.y;
-        auto endOf = [&](int64_t i) { return isRow ? runLines[i].p2.x : runLines[i].p2.y; };
-        int64_t lo = begin, hi = end;
-        while (lo < hi) {
-            const int64_t mid = (lo + hi) / 2;
-            if (endOf(mid) < key - 1) lo = mid + 1;
-            else hi = mid;
-        }
-        for (int64_t i = lo; i < end && endOf(i) <= key + 1; ++i) {
-            if (!removed[i] && Line::touches(line, runLines[i])) return i;
-        }
-        return -1;
-    };
-    auto nextAlive = [&](int64_t i) {
-        do ++i;
-        while (i < n && removed[i]);
-        return i;
-    };
-
-    int64_t last = n - 1;
-    int64_t current = 0;
-    std::vector<int64_t> members;
-    while (current < last) {
-        members.assign(1, current);
-        int64_t g = current;
-        bool taken;
-        for (;;) {
-            const int64_t t = firstTouching(g);
-            if (t < 0) {
-                taken = static_cast<int64_t>(members.size()) * 6 > runLines[g].length();
-                break;
-            }
-            members.push_back(t);
-            if (t == last) {
-                taken = static_cast<int64_t>(members.size()) * 5 > runLines[t].length();
-                break;
-            }
-            g = t;
-        }
-        if (taken) {
-            throughLines.push_back(runLines[members[members.size() / 2]]);
-            for (int64_t m : members) removed[m] = 1;
-            while (last >= 0 && removed[last]) --last;
-            current = nextAlive(nextAlive(current));
-        } else {
-            current = nextAlive(current);
-        }
-    }
-}
-
-void FinderPattern::findCentres() {
-    centres.clear();
-    const size_t count = throughLines.size();
-    // Horizontal through lines (from rows) come before vertical ones (from columns), so every
-    // crossing pair i < j is a horizontal line i and a vertical line j.
-    size_t firstVertical = count;
-    for (size_t i = 0; i < count; ++i) {
-        if (!throughLines[i].horizontal()) {
-            firstVertical = i;
-            break;
-        }
-    }
-    std::vector<std::vector<uint32_t>> verticalsByColumn(static_cast<size_t>(width) + 1);
-    for (size_t j = firstVertical; j < count; ++j) {
-        const Line& v = throughLines[j];
-        if (!v.vertical()) continue;
-        if (v.p1.x >= 0 && v.p1.x <= width) verticalsByColumn[v.p1.x].push_back(static_cast<uint32_t>(j));
-    }
-    std::vector<uint32_t> crossing;
-    for (size_t i = 0; i < firstVertical; ++i) {
-        const Line& h = throughLines[i];
-        crossing.clear();
-        const int from = std::max(h.p1.x + 1, 0), to = std::min(h.p2.x - 1, width);
-        for (int x = from; x <= to; ++x) {
-            for (uint32_t j : verticalsByColumn[x]) {
-                if (Line::crosses(h, throughLines[j])) crossing.push_back(j);
-            }
-        }
-        std::sort(crossing.begin(), crossing.end());
-        for (uint32_t j : crossing) centres.emplace_back(h.middle().x, throughLines[j].middle().y);
-    }
-}
-
-int FinderPattern::rowPatternWidth(const Point& centre) const {
-    const int x = centre.x, y = centre.y;
-    int lx = -1, edges = 0;
-    for (int c = x; c >= 1; --c) {
-        if (dark(c, y) && !dark(c - 1, y) && ++edges == 2) {
-            lx = c;
-            break;
-        }
-    }
-    int rx = width;
-    edges = 0;
-    for (int c = x; c <= width - 2; ++c) {
-        if (dark(c, y) && !dark(c + 1, y) && ++edges == 2) {
-            rx = c;
-            break;
-        }
-    }
-    return rx - lx + 1;
-}
-
-namespace {
-
-// How far three finder patterns may stray from the ideal: module sizes within 40% of each
-// other (perspective), the two legs within 25% of each other, the hypotenuse's square within
-// 25% of the legs' sum of squares, and legs of 8 to 200 modules (14 to 170 for upright symbols,
-// widened for rotation, which stretches row widths, and for perspective).
-constexpr double kMaxModuleRatio = 1.4;
-constexpr double kMinLegRatio = 0.75;
-constexpr double kMaxRightAngleError = 0.25;
-constexpr double kMinLegModules = 8;
-constexpr double kMaxLegModules = 200;
-// Candidates beyond these are not considered (the triples grow with the cube of their count).
-constexpr size_t kMaxCandidates = 40;
-
-struct CentreCandidate {
-    size_t index;     // in `centres`
-    Point centre;
-    double module;    // pattern width / 7
-};
-
-double squaredDistance(const Point& a, const Point& b) {
-    const double dx = a.x - b.x, dy = a.y - b.y;
-    return dx * dx + dy * dy;
-}
-
-// How far three candidates are from a symbol's finder patterns (0 = exactly), or a negative
-// value when they cannot be one.
-double finderTripleError(const CentreCandidate& a, const CentreCandidate& b, const CentreCandidate& c) {
-    const double largest = std::max({a.module, b.module, c.module});
-    const double smallest = std::min({a.module, b.module, c.module});
-    if (largest > smallest * kMaxModuleRatio) return -1;
-    double sides[3] = {squaredDistance(a.centre, b.centre), squaredDistance(b.centre, c.centre),
-                       squaredDistance(c.centre, a.centre)};
-    std::sort(std::begin(sides), std::end(sides));
-    if (sides[0] <= 0) return -1;
-    const double legRatio = std::sqrt(sides[0] / sides[1]);
-    if (legRatio < kMinLegRatio) return -1;
-    const double rightAngleError = std::abs(sides[2] - (sides[0] + sides[1])) / (sides[0] + sides[1]);
-    if (rightAngleError > kMaxRightAngleError) return -1;
-    const double module = (a.module + b.module + c.module) / 3;
-    const double legModules = std::sqrt(sides[1]) / module;
-    if (legModules < kMinLegModules || legModules > kMaxLegModules) return -1;
-    return (largest / smallest - 1) + (1 - legRatio) + rightAngleError;
-}
-
-}  // namespace
-
-void FinderPattern::chooseCentres() {
-    if (centres.size() <= 3) return;
-    std::vector<CentreCandidate> candidates;
-    for (size_t i = 0; i < centres.size() && candidates.size() < kMaxCandidates; ++i) {
-        const Point& p = centres[i];
-        if (p.x < 1 || p.y < 1 || p.x >= width || p.y >= height) continue;
-        const int patternWidth = rowPatternWidth(p);
-        if (patternWidth < 7 || patternWidth >= width) continue;
-        const double module = patternWidth / 7.0;
-        // A second centre within the pattern's dark core is the same pattern found again.
-        const bool again = std::any_of(candidates.begin(), candidates.end(), [&](const CentreCandidate& c) {
-            return std::abs(c.centre.x - p.x) < 1.5 * c.module && std::abs(c.centre.y - p.y) < 1.5 * c.module;
-        });
-        if (!again) candidates.push_back({i, p, module});
-    }
-    double bestError = -1;
-    size_t best[3] = {0, 0, 0};
-    for (size_t a = 0; a < candidates.size(); ++a) {
-        for (size_t b = a + 1; b < candidates.size(); ++b) {
-            for (size_t c = b + 1; c < candidates.size(); ++c) {
-                const double error = finderTripleError(candidates[a], candidates[b], candidates[c]);
-                if (error >= 0 && (bestError < 0 || error < bestError)) {
-                    bestError = error;
-                    best[0] = a, best[1] = b, best[2] = c;
+    // The candidate that a hit at (x, y) of `moduleSize` belongs to, if any.
+    FinderCandidate* near(double x, double y, double moduleSize) {
+        const double reach = 3 * moduleSize;  // merged candidates are at most twice the size apart
+        for (int cy = cell(y - reach); cy <= cell(y + reach); ++cy)
+            for (int cx = cell(x - reach); cx <= cell(x + reach); ++cx) {
+                const auto it = cells.find(key(cx, cy));
+                if (it == cells.end()) continue;
+                for (const size_t i : it->second) {
+                    FinderCandidate& c = list[i];
+                    const double r = 1.5 * std::max(c.moduleSize, moduleSize);
+                    if (std::abs(c.centre.x - x) < r && std::abs(c.centre.y - y) < r && c.moduleSize < 2 * moduleSize &&
+                        moduleSize < 2 * c.moduleSize)
+                        return &c;
                 }
             }
-        }
+        return nullptr;
     }
-    if (bestError < 0) return;
-    // The chosen three first, in their own order; the rest after them.
-    std::vector<Point> reordered;
-    reordered.reserve(centres.size());
-    for (size_t k : best) reordered.push_back(candidates[k].centre);
-    for (size_t i = 0; i < centres.size(); ++i) {
-        if (i != candidates[best[0]].index && i != candidates[best[1]].index && i != candidates[best[2]].index) {
-            reordered.push_back(centres[i]);
-        }
-    }
-    centres = std::move(reordered);
-}
 
-void FinderPattern::findDirection() {
-    const Point c0 = centres[0], c1 = centres[1], c2 = centres[2];
-    const Line remote = Line::longestOf({Line(c0, c1), Line(c1, c2), Line(c2, c0)});
-    Point origin;
-    for (int i = 0; i < 3; ++i) {
-        if (!(centres[i] == remote.p1) && !(centres[i] == remote.p2)) {
-            origin = centres[i];
-            break;
-        }
-    }
-    const Point& p1 = remote.p1;
-    const Point& p2 = remote.p2;
-    Point far;
-    if (origin.y <= p1.y && origin.y <= p2.y) far = p1.x < p2.x ? p2 : p1;
-    else if (origin.x >= p1.x && origin.x >= p2.x) far = p1.y < p2.y ? p2 : p1;
-    else if (origin.y >= p1.y && origin.y >= p2.y) far = p1.x < p2.x ? p1 : p2;
-    else far = p1.y < p2.y ? p1 : p2;
-
-    const int64_t r = Line(origin, far).length();
-    if (r <= 0) {
-        detectionFailed = true;
-        return;
-    }
-    direction[0] = static_cast<int32_t>((static_cast<int64_t>(far.y - origin.y) << precisionBits) / r);
-    direction[1] = static_cast<int32_t>((static_cast<int64_t>(far.x - origin.x) << precisionBits) / r);
-}
-
-Point FinderPattern::extremePoint(const std::vector<Point>& points, int first, int second) {
-    const bool anyRight = first == kRight || second == kRight;
-    const bool anyBottom = first == kBottom || second == kBottom;
-    Point best(anyRight ? 0 : 25000, anyBottom ? 0 : 25000);
-    for (const Point& p : points) {
-        bool take = false;
-        switch (first) {
-            case kRight:
-                take = p.x > best.x || (p.x == best.x && (second == kBottom ? p.y > best.y : p.y < best.y));
-                break;
-            case kBottom:
-                take = p.y > best.y || (p.y == best.y && (second == kRight ? p.x > best.x : p.x < best.x));
-                break;
-            case kLeft:
-                take = p.x < best.x || (p.x == best.x && (second == kBottom ? p.y > best.y : p.y < best.y));
-                break;
-            case kTop:
-                take = p.y < best.y || (p.y == best.y && (second == kRight ? p.x > best.x : p.x < best.x));
-                break;
-            default:
-                break;
-        }
-        if (take) best = p;
-    }
-    return best;
-}
-
-void FinderPattern::orderCentres() {
-    const int32_t sin = direction[0], cos = direction[1];
-    int quadrant = 0;
-    if (sin >= 0 && cos > 0) quadrant = 1;
-    else if (sin > 0 && cos <= 0) quadrant = 2;
-    else if (sin <= 0 && cos < 0) quadrant = 3;
-    else if (sin < 0 && cos >= 0) quadrant = 4;
-
-    const std::vector<Point> three(centres.begin(), centres.begin() + 3);
-    Point upperRight, lowerLeft;
-    switch (quadrant) {
-        case 1:
-            upperRight = extremePoint(three, kRight, kBottom);
-            lowerLeft = extremePoint(three, kBottom, kLeft);
-            break;
-        case 2:
-            upperRight = extremePoint(three, kBottom, kLeft);
-            lowerLeft = extremePoint(three, kTop, kLeft);
-            break;
-        case 3:
-            upperRight = extremePoint(three, kLeft, kTop);
-            lowerLeft = extremePoint(three, kRight, kTop);
-            break;
-        case 4:
-            upperRight = extremePoint(three, kTop, kRight);
-            lowerLeft = extremePoint(three, kBottom, kRight);
-            break;
-        default:
-            break;
-    }
-    Point upperLeft;
-    for (const Point& p : three) {
-        if (!(p == upperRight) && !(p == lowerLeft)) upperLeft = p;
-    }
-    centres.assign({upperLeft, upperRight, lowerLeft});
-}
-
-void FinderPattern::measurePatternWidths() {
-    for (int i = 0; i < 3; ++i) {
-        const int x = centres[i].x, y = centres[i].y;
-        // A centre on the picture's edge has no pattern around it. (Centres far from the corner
-        // are read too: the fixed-point products are 64-bit, so large photos need no limit.)
-        if (x < 1 || y < 1 || x >= width || y >= height) {
-            detectionFailed = true;
+    void add(const FinderCandidate& hit) {
+        FinderCandidate* c = near(hit.centre.x, hit.centre.y, hit.moduleSize);
+        if (c == nullptr) {
+            if (list.size() >= kMaxTracked) {
+                ++untracked;
+                return;
+            }
+            cells[key(cell(hit.centre.x), cell(hit.centre.y))].push_back(list.size());
+            list.push_back(hit);
             return;
         }
-        patternWidths[i] = rowPatternWidth(centres[i]);
-        modulePitches[i] = static_cast<int32_t>((static_cast<int64_t>(patternWidths[i]) << precisionBits) / 7);
+        const double n = c->hits;
+        c->centre = (c->centre * n + hit.centre) * (1 / (n + 1));
+        c->moduleSize = (c->moduleSize * n + hit.moduleSize) / (n + 1);
+        c->fit = (c->fit * n + hit.fit) / (n + 1);
+        c->hits += 1;
+    }
+
+    std::vector<FinderCandidate> list;
+    int untracked = 0;
+
+private:
+    static int cell(double v) { return static_cast<int>(std::floor(v / 64)); }
+    static int64_t key(int cx, int cy) { return static_cast<int64_t>(cx) << 32 ^ static_cast<uint32_t>(cy); }
+    std::unordered_map<int64_t, std::vector<size_t>> cells;
+};
+
+// Runs of one row; every time a run closes five runs in the ratio, the hit is checked: a dark
+// run closes a dark-on-light pattern, a light run a light-on-dark one.
+void scanRow(const BitMatrix& bits, int y, CandidateList (&found)[2]) {
+    const uint8_t* row = bits.row(y);
+    const int width = bits.width();
+    Runs runs{};
+    int starts[5] = {};
+    int count = 0;
+    for (int x = 0; x < width;) {
+        const uint8_t colour = row[x];
+        const int start = x;
+        x = runEnd(row, x, width);
+        for (int k = 0; k < 4; ++k) runs[k] = runs[k + 1], starts[k] = starts[k + 1];
+        runs[4] = x - start;
+        starts[4] = start;
+        if (++count < 5 || !fitsRowRatio(runs)) continue;
+        const double rowTotal = total(runs);
+        const double cx = starts[2] + runs[2] / 2.0;
+        CandidateList& list = found[colour];
+        if (FinderCandidate* known = list.near(cx, y + 0.5, rowTotal / 7)) {
+            known->hits += 1;  // another row through a pattern already confirmed
+            continue;
+        }
+        FinderCandidate hit;
+        if (confirm(bits, cx, y, rowTotal, colour, hit)) list.add(hit);
     }
 }
 
-int FinderPattern::versionFromEstimate(int a) {
-    return a / 4 + (a % 4 >= 2 ? 1 : 0);
-}
-
-void FinderPattern::estimateVersion() {
-    const int64_t d = Line(centres[0], centres[1]).length();
-    const int64_t widthSum = static_cast<int64_t>(patternWidths[0]) + patternWidths[1];
-    const int64_t pitch = (widthSum << precisionBits) / 14;
-    if (pitch <= 0) {
-        version = 0;
-        return;
+// Ranks by score, best first, and keeps at most `cap`.
+std::vector<FinderCandidate> ranked(std::vector<FinderCandidate> list, int rowStep, size_t cap, int& dropped) {
+    for (FinderCandidate& c : list) {
+        // A true pattern is crossed by about as many scanned rows as its centre square is high.
+        const double expectedRows = std::max(1.0, 3 * c.moduleSize / rowStep);
+        c.score = c.fit * std::min(1.0, c.hits / expectedRows) + 0.1 * c.fit;
     }
-    const int64_t a = (d << precisionBits) / pitch - 10;
-    version = versionFromEstimate(static_cast<int>(std::clamp<int64_t>(a, -1000000, 1000000)));
-}
-
-int FinderPattern::sampleBit(const Point& p) const {
-    if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) return 0;
-    return dark(p.x, p.y) ? 1 : 0;
-}
-
-int FinderPattern::matchVersionBits(int bits) const {
-    for (int k = 0; k < 34; ++k) {
-        if (__builtin_popcount(static_cast<unsigned>(bits) ^ qrdec::kVersionCodewords[k]) <= 3) return 7 + k;
+    std::sort(list.begin(), list.end(), [](const FinderCandidate& a, const FinderCandidate& b) { return a.score > b.score; });
+    if (list.size() > cap) {
+        dropped += static_cast<int>(list.size() - cap);
+        list.resize(cap);
     }
-    return 0;
+    return list;
 }
 
-void FinderPattern::readVersionInformation() {
-    Axis axis(direction[0], direction[1], modulePitches[1], precisionBits);
-    axis.moveTo(centres[1]);
-    int bits = 0;
-    for (int y = 0; y <= 5; ++y)
-        for (int x = 0; x <= 2; ++x) bits |= sampleBit(axis.step(x - 7, y - 3)) << (3 * y + x);
-    int found = matchVersionBits(bits);
-    if (found == 0) {
-        axis.setPitch(modulePitches[2]);
-        axis.moveTo(centres[2]);
-        bits = 0;
-        for (int x = 0; x <= 5; ++x)
-            for (int y = 0; y <= 2; ++y) bits |= sampleBit(axis.step(x - 3, y - 7)) << (3 * x + y);
-        found = matchVersionBits(bits);
+}  // namespace
+
+FinderSearch findFinderPatterns(const BitMatrix& bits, size_t cap, int rowStep) {
+    CandidateList found[2];  // [0]: light on dark, [1]: dark on light
+    rowStep = std::max(1, rowStep);
+    for (int y = rowStep / 2; y < bits.height(); y += rowStep) scanRow(bits, y, found);
+    FinderSearch search;
+    search.dropped = found[1].untracked;
+    search.invertedDropped = found[0].untracked;
+    search.candidates = ranked(std::move(found[1].list), rowStep, cap, search.dropped);
+    search.invertedCandidates = ranked(std::move(found[0].list), rowStep, cap, search.invertedDropped);
+    return search;
+}
+
+std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, const FinderCandidate& c) {
+    // The outer ring: from the centre along the row, past the centre square and the light ring.
+    const int cy = static_cast<int>(c.centre.y);
+    int x = static_cast<int>(c.centre.x);
+    const int reach = static_cast<int>(7 * c.moduleSize) + 2;
+    int steps = 0;
+    while (bits.getOrLight(x, cy) && steps < reach) ++x, ++steps;
+    while (!bits.getOrLight(x, cy) && steps < reach && x < bits.width()) ++x, ++steps;
+    if (!bits.getOrLight(x, cy)) return std::nullopt;
+
+    // The ring's pixels within a radius of 7 modules (beyond the corners of even a tilted
+    // pattern, short of most of the symbol's data).
+    const double radius = 7 * c.moduleSize + 2, radius2 = radius * radius;
+    const int x0 = std::max(0, static_cast<int>(c.centre.x - radius)), y0 = std::max(0, static_cast<int>(c.centre.y - radius));
+    const int x1 = std::min(bits.width() - 1, static_cast<int>(c.centre.x + radius));
+    const int y1 = std::min(bits.height() - 1, static_cast<int>(c.centre.y + radius));
+    const int w = x1 - x0 + 1;
+    std::vector<uint8_t> seen(static_cast<size_t>(w) * (y1 - y0 + 1), 0);
+    std::vector<std::pair<int, int>> stack{{x, cy}}, ring;
+    seen[static_cast<size_t>(cy - y0) * w + (x - x0)] = 1;
+    while (!stack.empty()) {
+        const auto [px, py] = stack.back();
+        stack.pop_back();
+        ring.emplace_back(px, py);
+        const int next[4][2] = {{px + 1, py}, {px - 1, py}, {px, py + 1}, {px, py - 1}};
+        for (const auto& n : next) {
+            if (n[0] < x0 || n[0] > x1 || n[1] < y0 || n[1] > y1 || !bits.get(n[0], n[1])) continue;
+            const double dx = n[0] + 0.5 - c.centre.x, dy = n[1] + 0.5 - c.centre.y;
+            uint8_t& mark = seen[static_cast<size_t>(n[1] - y0) * w + (n[0] - x0)];
+            if (mark || dx * dx + dy * dy > radius2) continue;
+            mark = 1;
+            stack.emplace_back(n[0], n[1]);
+        }
     }
-    version = found;
+    // The corners are the ring's extreme points: the farthest from the centre, then the
+    // farthest along the other three diagonal directions (two passes over the ring).
+    const auto offset = [&](const std::pair<int, int>& p) { return PicturePoint{p.first + 0.5, p.second + 0.5} - c.centre; };
+    PicturePoint u{1, 0};
+    double farthest = -1;
+    for (const auto& p : ring) {
+        const PicturePoint o = offset(p);
+        if (const double d2 = dot(o, o); d2 > farthest) farthest = d2, u = o;
+    }
+    u = u * (1 / std::max(length(u), 1e-9));
+    const PicturePoint directions[4] = {u, {-u.y, u.x}, u * -1, {u.y, -u.x}};
+    PicturePoint extremes[4];
+    double best[4] = {-1e300, -1e300, -1e300, -1e300};
+    for (const auto& p : ring) {
+        const PicturePoint o = offset(p);
+        for (int k = 0; k < 4; ++k)
+            if (const double v = dot(o, directions[k]); v > best[k]) best[k] = v, extremes[k] = o;
+    }
+    std::array<PicturePoint, 4> corners;
+    for (int k = 0; k < 4; ++k)  // out to the pixel's outer edge
+        corners[k] = c.centre + extremes[k] + PicturePoint{extremes[k].x > 0 ? 0.5 : -0.5, extremes[k].y > 0 ? 0.5 : -0.5};
+    // A square-like quadrilateral of about the pattern's size.
+    double area = 0;
+    for (int i = 0; i < 4; ++i) area += cross(corners[i] - c.centre, corners[(i + 1) % 4] - c.centre) / 2;
+    const double expected = 49 * c.moduleSize * c.moduleSize;
+    if (area < expected / 4 || area > expected * 4) return std::nullopt;
+    return corners;
 }

@@ -1,82 +1,35 @@
-// Finds the three finder patterns of a QR symbol in a two-valued picture, orders them as
-// upper-left, upper-right and lower-left in the symbol's own frame, measures the symbol's
-// direction and module size, and determines the version (from the pattern distance and, from
-// version 7 on, from the version-information blocks).
-//
-// Fixed-point values carry `precisionBits` fraction bits; products are formed in 64 bits.
+// The three finder patterns of a QR symbol: a dark 3 x 3 square in a light ring in a dark ring,
+// 7 x 7 modules. Any line through the centre crosses them as dark, light, dark, light, dark in
+// the ratio 1:1:3:1:1, whatever the symbol's rotation, so the picture is scanned row by row for
+// that ratio and every hit is checked across the other directions.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <array>
+#include <optional>
 #include <vector>
 
-#include "decoder/Line.h"
+#include "decoder/BitMatrix.h"
 #include "decoder/Point.h"
 
-class FinderPattern {
-public:
-    // Side codes of the extreme-point search.
-    static constexpr int kRight = 1;
-    static constexpr int kBottom = 2;
-    static constexpr int kLeft = 4;
-    static constexpr int kTop = 8;
-    FinderPattern() = default;
-    virtual ~FinderPattern() = default;
-
-    // `bitmap` holds the picture row by row (index y * width + x), nonzero = dark. Sets
-    // detectionFailed when no symbol can be located.
-    void locate(const uint8_t* bitmap, int width, int height, int precisionBits);
-
-    // --- The steps of locate, public so that tests can drive them one by one ---
-
-    // Uses `bitmap`, `width`, `height` and `precisionBits` as stored.
-    void findRunLines();
-    // One representative for each group of adjacent run lines.
-    void findThroughLines();
-    void findCentres();
-    // With more than three centres (other square marks in the picture, or one pattern found
-    // twice), moves to the front the three that lie as a symbol's finder patterns do: similar
-    // pattern sizes at the corners of a right isosceles triangle. Keeps the order when no
-    // three do.
-    void chooseCentres();
-    void findDirection();
-    void orderCentres();
-    void measurePatternWidths();
-    void estimateVersion();
-    void readVersionInformation();
-
-    // The finder-ratio test of five runs, `k` the index of the run just ended.
-    static bool matchesFinderRatio(const int32_t* runs, int k, int precisionBits);
-    // The extreme point of `points` towards (first, second) side codes.
-    static Point extremePoint(const std::vector<Point>& points, int first, int second);
-    // Version from the distance estimate a (rounding a / 4 half up, truncated toward zero).
-    static int versionFromEstimate(int a);
-
-    // --- Results ---
-
-    std::vector<Line> runLines;
-    std::vector<Line> throughLines;
-    std::vector<Point> centres;  // after ordering: upper-left, upper-right, lower-left
-    int32_t version = 0;
-    int32_t direction[2] = {0, 0};  // sin, cos
-    int32_t patternWidths[3] = {0, 0, 0};
-    int32_t modulePitches[3] = {0, 0, 0};
-
-    // Borrowed picture.
-    const uint8_t* bitmap = nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t precisionBits = 21;
-
-private:
-    bool dark(int x, int y) const { return bitmap[static_cast<size_t>(y) * width + x] != 0; }
-    // The width along the picture row of the pattern around `centre`: between the outer edges
-    // of its dark rings, the second light-to-dark edge on each side (the picture's edge when
-    // there is none).
-    int rowPatternWidth(const Point& centre) const;
-    // A version-information sample; outside the picture reads as light.
-    int sampleBit(const Point& p) const;
-    int matchVersionBits(int bits) const;
-
-    size_t rowLineCount = 0;  // runLines[0, rowLineCount) come from rows, the rest from columns
+struct FinderCandidate {
+    PicturePoint centre;
+    double moduleSize = 0;  // pixels per module, from the pattern's width across and down
+    int hits = 0;           // scan rows that found it
+    double fit = 0;         // 0..1: how closely its runs keep 1:1:3:1:1 in four directions
+    double score = 0;       // for ranking: fit, confirmed by rows in proportion to its size
 };
+
+struct FinderSearch {
+    std::vector<FinderCandidate> candidates;          // dark on light, best score first
+    std::vector<FinderCandidate> invertedCandidates;  // light on dark: finders of the flipped image
+    int dropped = 0;                                  // weaker candidates left out by the cap
+    int invertedDropped = 0;
+};
+
+// The finder pattern candidates of a bit image, at most `cap` of each polarity, from every
+// `rowStep`-th row (a pattern is found when its centre square is at least that high).
+FinderSearch findFinderPatterns(const BitMatrix& bits, size_t cap, int rowStep = 1);
+
+// The four outer corners of the pattern's dark ring, going round clockwise (in picture view)
+// from any one of them; nullopt when the ring cannot be traced as a square-like shape.
+std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, const FinderCandidate& candidate);

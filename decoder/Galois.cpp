@@ -13,6 +13,11 @@ Galois::Galois() {
     }
 }
 
+const Galois& Galois::field() {
+    static const Galois tables;
+    return tables;
+}
+
 int32_t Galois::multiply(int32_t a, int32_t b) const {
     if (a == 0 || b == 0) return 0;
     return powerTable[logTable[a] + logTable[b]];
@@ -47,12 +52,20 @@ void Galois::multiplyPolynomials(int32_t* out, int outLength, const int32_t* a, 
 }
 
 bool Galois::computeSyndromes(const uint8_t* data, int length, int32_t* out, int count) const {
-    bool allZero = true;
-    for (int i = 0; i < count; ++i) {
-        int32_t value = 0;
-        for (int j = 0; j < length; ++j) value = multiplyPower(value, i) ^ data[j];
-        out[i] = value;
-        if (value != 0) allZero = false;
+    // out[i] = sum over bytes of data[j] alpha^(i k) with k = length - 1 - j: each nonzero byte
+    // adds alpha^(log data[j] + i k) to every syndrome, the exponent stepping by k.
+    for (int i = 0; i < count; ++i) out[i] = 0;
+    for (int j = 0; j < length; ++j) {
+        if (data[j] == 0) continue;
+        const int32_t k = (length - 1 - j) % 255;
+        int32_t exponent = logTable[data[j]];
+        for (int i = 0; i < count; ++i) {
+            out[i] ^= powerTable[exponent];
+            exponent += k;
+            if (exponent >= 255) exponent -= 255;
+        }
     }
-    return allZero;
+    for (int i = 0; i < count; ++i)
+        if (out[i] != 0) return false;
+    return true;
 }

@@ -9,6 +9,9 @@ public:
     Galois();
     virtual ~Galois() = default;
 
+    // The tables, built once and shared (they never change).
+    static const Galois& field();
+
     // alpha^i for i = 0..509 (the table is doubled so sums of two logarithms need no reduction).
     int32_t power(int32_t i) const { return powerTable[i]; }
     // log_alpha(a) for a != 0.

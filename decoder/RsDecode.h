@@ -43,6 +43,6 @@ private:
     // sigma or omega at alpha^(-exponent).
     int32_t evaluateAtInverse(const int32_t* poly, int degree, int exponent) const;
 
-    Galois galois;
+    const Galois& galois = Galois::field();
     int parityCount;
 };

@@ -1,29 +1,235 @@
 #include "decoder/SamplingGrid.h"
 
-SamplingGrid::SamplingGrid(int n) : areasPerSide(n), areas(static_cast<size_t>(n) * n) {}
+#include <algorithm>
+#include <cmath>
 
-void SamplingGrid::defineArea(int ax, int ay, int columnCount, int rowCount) {
-    Area& a = area(ax, ay);
-    a.columnCount = columnCount;
-    a.rowCount = rowCount;
-    a.columnLines.assign(static_cast<size_t>(columnCount), Line());
-    a.rowLines.assign(static_cast<size_t>(rowCount), Line());
+#include "decoder/AlignmentPattern.h"
+#include "decoder/DecoderTables.h"
+#include "decoder/FormatInformation.h"
+
+namespace {
+
+// The pattern's corners in its own module frame (7 x 7), in the order FinderGeometry keeps.
+constexpr std::array<PicturePoint, 4> kFinderFrame = {{{0, 0}, {7, 0}, {7, 7}, {0, 7}}};
+
+// The alignment pattern coordinates of a version, 6 first.
+std::vector<int> alignmentCoordinates(int version) {
+    std::vector<int> positions;
+    if (version < 2) return positions;
+    const qrdec::DecoderVersionInfo* info = qrdec::decoderVersionInfo(version);
+    positions.push_back(6);
+    for (int i = 0; i < info->alignCount; ++i) positions.push_back(info->alignPositions[i]);
+    return positions;
 }
 
-int SamplingGrid::moduleCount() const {
-    int total = 0;
-    for (int ax = 0; ax < areasPerSide; ++ax) total += area(ax, 0).columnCount;
-    return total - (areasPerSide - 1);
+// Pixels per module around module point p.
+double moduleSizeAt(const PerspectiveTransform& t, PicturePoint p) {
+    const PicturePoint at = t.map(p);
+    return (distance(at, t.map(p + PicturePoint{1, 0})) + distance(at, t.map(p + PicturePoint{0, 1}))) / 2;
 }
 
-int SamplingGrid::moduleColumn(int ax, int i) const {
-    int column = i;
-    for (int k = 0; k < ax; ++k) column += area(k, 0).columnCount - 1;
-    return column;
+// Where the symbol's right edge (along the upper-right pattern's right side) meets its bottom
+// edge (along the lower-left pattern's bottom side).
+std::optional<PicturePoint> fourthCorner(const SymbolFinders& f) {
+    if (!f.topRight.corners || !f.bottomLeft.corners) return std::nullopt;
+    const auto& tr = *f.topRight.corners;
+    const auto& bl = *f.bottomLeft.corners;
+    PicturePoint at;
+    if (!intersect(tr[1], tr[2], bl[3], bl[2], at)) return std::nullopt;
+    return at;
 }
 
-int SamplingGrid::moduleRow(int ay, int j) const {
-    int row = j;
-    for (int k = 0; k < ay; ++k) row += area(0, k).rowCount - 1;
-    return row;
+void addFinder(std::vector<PerspectiveTransform::Pair>& pairs, const FinderGeometry& g, PicturePoint origin) {
+    pairs.push_back({origin + PicturePoint{3.5, 3.5}, g.candidate.centre, 2});
+    if (!g.corners) return;
+    for (int i = 0; i < 4; ++i) pairs.push_back({origin + kFinderFrame[i], (*g.corners)[i], 1});
+}
+
+// Searches the alignment patterns outwards from the upper-left corner, refitting after each.
+void addAlignmentPatterns(const BitMatrix& bits, std::vector<PerspectiveTransform::Pair>& pairs, GridFit& grid,
+                          std::vector<std::vector<std::optional<PicturePoint>>>& found) {
+    const std::vector<int> at = alignmentCoordinates(grid.version);
+    const int n = static_cast<int>(at.size()), last = n - 1;
+    found.assign(static_cast<size_t>(n), std::vector<std::optional<PicturePoint>>(static_cast<size_t>(n)));
+    // Diagonal by diagonal: the patterns of one diagonal are predicted from the fit of all the
+    // diagonals before it.
+    for (int sum = 1; sum <= 2 * last; ++sum) {
+        const int foundBefore = grid.alignmentFound;
+        for (int i = std::max(0, sum - last); i <= std::min(sum, last); ++i) {
+            const int j = sum - i;
+            if ((i == 0 && j == last) || (i == last && j == 0)) continue;  // under a finder pattern
+            ++grid.alignmentExpected;
+            const PicturePoint module{at[i] + 0.5, at[j] + 0.5};
+            const double size = moduleSizeAt(grid.whole, module);
+            // The first one, far from the finders, may be several modules off; later ones have
+            // neighbours found already.
+            const double radius = (grid.alignmentFound == 0 ? 4.5 : 2.5) * size;
+            const auto centre = findAlignmentPattern(bits, grid.whole.map(module), size, radius);
+            if (!centre) continue;
+            found[i][j] = centre;
+            ++grid.alignmentFound;
+            pairs.push_back({module, *centre, 2});
+        }
+        if (grid.alignmentFound > foundBefore)
+            if (auto refit = PerspectiveTransform::fit(pairs)) grid.whole = *refit;
+    }
+}
+
+// Tiles between neighbouring alignment patterns, each corner the pattern found there or, where
+// none was, the whole grid's estimate.
+void cutIntoTiles(GridFit& grid, const std::vector<std::vector<std::optional<PicturePoint>>>& found) {
+    const std::vector<int> at = alignmentCoordinates(grid.version);
+    const int n = static_cast<int>(at.size());
+    grid.cuts.clear();
+    for (int c : at) grid.cuts.push_back(c + 0.5);
+    grid.tiles.clear();
+    const auto node = [&](int i, int j) {
+        return found[i][j] ? *found[i][j] : grid.whole.map({at[i] + 0.5, at[j] + 0.5});
+    };
+    for (int j = 0; j + 1 < n; ++j)
+        for (int i = 0; i + 1 < n; ++i) {
+            const std::array<PicturePoint, 4> from = {{{grid.cuts[i], grid.cuts[j]}, {grid.cuts[i + 1], grid.cuts[j]},
+                                                       {grid.cuts[i + 1], grid.cuts[j + 1]}, {grid.cuts[i], grid.cuts[j + 1]}}};
+            const std::array<PicturePoint, 4> to = {node(i, j), node(i + 1, j), node(i + 1, j + 1), node(i, j + 1)};
+            const auto tile = PerspectiveTransform::fromQuads(from, to);
+            grid.tiles.push_back(tile ? *tile : grid.whole);
+        }
+}
+
+}  // namespace
+
+FinderGeometry orientFinder(const FinderCandidate& candidate, const std::optional<std::array<PicturePoint, 4>>& corners,
+                            PicturePoint xAxis, PicturePoint yAxis) {
+    FinderGeometry g{candidate, std::nullopt};
+    if (!corners) return g;
+    // The traced corners go round clockwise, as the symbol's frame does from its x axis to its
+    // y axis: the upper-left one (least x + y in the symbol's frame) starts the order.
+    const double det = cross(xAxis, yAxis);
+    if (std::abs(det) < 1e-9) return g;
+    int first = 0;
+    double least = 1e300;
+    for (int k = 0; k < 4; ++k) {
+        const PicturePoint r = (*corners)[k] - candidate.centre;
+        const double s = cross(r, yAxis) / det, t = cross(xAxis, r) / det;
+        if (s + t < least) least = s + t, first = k;
+    }
+    std::array<PicturePoint, 4> ordered;
+    for (int k = 0; k < 4; ++k) ordered[k] = (*corners)[(first + k) % 4];
+    g.corners = ordered;
+    return g;
+}
+
+std::optional<int> readVersionNearFinders(const BitMatrix& bits, const SymbolFinders& f) {
+    // Bit k of the block beside the upper-right pattern sits at column k % 3, row k / 3 of the
+    // three columns left of the pattern; beside the lower-left one, transposed above it.
+    for (const bool upperRight : {true, false}) {
+        const FinderGeometry& g = upperRight ? f.topRight : f.bottomLeft;
+        if (!g.corners) continue;
+        const auto local = PerspectiveTransform::fromQuads(kFinderFrame, *g.corners);
+        if (!local) continue;
+        uint32_t bitsRead = 0;
+        for (int k = 0; k < 18; ++k) {
+            const PicturePoint module = upperRight ? PicturePoint{-4 + k % 3 + 0.5, k / 3 + 0.5}
+                                                   : PicturePoint{k / 3 + 0.5, -4 + k % 3 + 0.5};
+            const PicturePoint p = local->map(module);
+            if (bits.getOrLight(static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y)))) bitsRead |= 1u << k;
+        }
+        if (const auto version = decodeVersionBits(bitsRead)) return version;
+    }
+    return std::nullopt;
+}
+
+PicturePoint GridFit::map(PicturePoint module) const {
+    if (tiles.size() <= 1) return whole.map(module);
+    const int n = static_cast<int>(cuts.size()) - 1;  // tiles per side
+    const auto tileOf = [&](double v) {
+        const int k = static_cast<int>(std::upper_bound(cuts.begin(), cuts.end(), v) - cuts.begin()) - 1;
+        return std::clamp(k, 0, n - 1);
+    };
+    return tiles[static_cast<size_t>(tileOf(module.y)) * n + tileOf(module.x)].map(module);
+}
+
+namespace {
+
+std::vector<PerspectiveTransform::Pair> finderPairs(const SymbolFinders& f, int version) {
+    const double side = 4 * version + 17;
+    std::vector<PerspectiveTransform::Pair> pairs;
+    addFinder(pairs, f.topLeft, {0, 0});
+    addFinder(pairs, f.topRight, {side - 7, 0});
+    addFinder(pairs, f.bottomLeft, {0, side - 7});
+    if (const auto corner = fourthCorner(f)) pairs.push_back({{side, side}, *corner, 0.5});
+    if (pairs.size() < 4) {
+        // Without traced corners: the parallelogram of the three centres.
+        const PicturePoint fourth = f.topRight.candidate.centre + f.bottomLeft.candidate.centre - f.topLeft.candidate.centre;
+        pairs.push_back({{side - 3.5, side - 3.5}, fourth, 1});
+    }
+    return pairs;
+}
+
+void setCorners(GridFit& grid) {
+    const double side = 4 * grid.version + 17;
+    grid.corners = {grid.whole.map({0, 0}), grid.whole.map({side, 0}), grid.whole.map({side, side}),
+                    grid.whole.map({0, side})};
+}
+
+}  // namespace
+
+std::optional<GridFit> fitGrid(const SymbolFinders& f, int version) {
+    GridFit grid;
+    grid.version = version;
+    const auto whole = PerspectiveTransform::fit(finderPairs(f, version));
+    if (!whole) return std::nullopt;
+    grid.whole = *whole;
+    setCorners(grid);
+    return grid;
+}
+
+void alignGrid(const BitMatrix& bits, const SymbolFinders& f, GridFit& grid) {
+    std::vector<PerspectiveTransform::Pair> pairs = finderPairs(f, grid.version);
+    std::vector<std::vector<std::optional<PicturePoint>>> found;
+    addAlignmentPatterns(bits, pairs, grid, found);
+    if (grid.version >= 7) cutIntoTiles(grid, found);
+    setCorners(grid);
+}
+
+double timingAgreement(const BitMatrix& bits, const GridFit& grid) {
+    const int side = 4 * grid.version + 17;
+    int agree = 0, total = 0;
+    for (int k = 8; k <= side - 9; ++k) {
+        const bool dark = k % 2 == 0;
+        for (const PicturePoint module : {PicturePoint{k + 0.5, 6.5}, PicturePoint{6.5, k + 0.5}}) {
+            const PicturePoint p = grid.map(module);
+            agree += bits.getOrLight(static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y))) == dark;
+            ++total;
+        }
+    }
+    return static_cast<double>(agree) / total;
+}
+
+BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid) {
+    const int side = 4 * grid.version + 17;
+    BitMatrix modules(side, side);
+    // The tile of each module row and column.
+    const int tilesPerSide = std::max(1, static_cast<int>(grid.cuts.size()) - 1);
+    std::vector<int> tileOf(static_cast<size_t>(side), 0);
+    if (grid.tiles.size() > 1)
+        for (int k = 0; k < side; ++k) {
+            const int t = static_cast<int>(std::upper_bound(grid.cuts.begin(), grid.cuts.end(), k + 0.5) - grid.cuts.begin()) - 1;
+            tileOf[k] = std::clamp(t, 0, tilesPerSide - 1);
+        }
+    int outside = 0;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const PerspectiveTransform& t =
+                grid.tiles.size() > 1 ? grid.tiles[static_cast<size_t>(tileOf[y]) * tilesPerSide + tileOf[x]] : grid.whole;
+            const PicturePoint p = t.map({x + 0.5, y + 0.5});
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || p.x < 0 || p.y < 0 || p.x >= bits.width() ||
+                p.y >= bits.height()) {
+                ++outside;
+                continue;
+            }
+            modules.set(x, y, bits.get(static_cast<int>(p.x), static_cast<int>(p.y)));
+        }
+    if (outside * 20 > side * side) return BitMatrix();
+    return modules;
 }

@@ -1,39 +1,69 @@
-// The symbol split into n x n square areas whose corners are finder or alignment centres; for
-// each area one line through every column of module centres (top edge to bottom edge) and one
-// through every row (left edge to right edge). Neighbouring areas share their boundary lines.
+// From three finder patterns to the symbol's module grid in the picture, and the grid sampled.
+//
+// The grid is a perspective transform from module coordinates (0..side on both axes) to
+// picture pixels, fitted in the least-squares sense to the finder patterns' centres and outer
+// corners, the fourth corner where the finders' outer edges meet, and every alignment pattern
+// found; alignment patterns are searched one by one outwards from the upper-left corner, each
+// found one refining the fit before the next is predicted. From version 7 on, the grid is cut
+// into tiles between neighbouring alignment patterns, each with its own transform, so that a bent
+// or wrinkled symbol is followed piece by piece.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include <array>
+#include <optional>
 #include <vector>
 
-#include "decoder/Line.h"
+#include "decoder/BitMatrix.h"
+#include "decoder/FinderPattern.h"
+#include "decoder/PerspectiveTransform.h"
 
-class SamplingGrid {
-public:
-    struct Area {
-        std::vector<Line> columnLines;
-        std::vector<Line> rowLines;
-        int32_t columnCount = 0;
-        int32_t rowCount = 0;
-    };
-
-    SamplingGrid() = default;
-    explicit SamplingGrid(int areasPerSide);
-    virtual ~SamplingGrid() = default;
-
-    void defineArea(int ax, int ay, int columnCount, int rowCount);
-    void setColumnLine(int ax, int ay, int index, const Line& line) { area(ax, ay).columnLines[index] = line; }
-    void setRowLine(int ax, int ay, int index, const Line& line) { area(ax, ay).rowLines[index] = line; }
-
-    // Modules per side: the column counts of the top row of areas, less the shared boundaries.
-    int moduleCount() const;
-    int moduleColumn(int ax, int i) const;
-    int moduleRow(int ay, int j) const;
-
-    Area& area(int ax, int ay) { return areas[static_cast<size_t>(ax) * areasPerSide + ay]; }
-    const Area& area(int ax, int ay) const { return areas[static_cast<size_t>(ax) * areasPerSide + ay]; }
-
-    int32_t areasPerSide = 0;
-    std::vector<Area> areas;  // [ax][ay]
+// A finder pattern as the grid needs it: its candidate and, where its ring could be traced,
+// its outer corners in the symbol's order (upper-left, upper-right, lower-right, lower-left of
+// the pattern, as the symbol reads).
+struct FinderGeometry {
+    FinderCandidate candidate;
+    std::optional<std::array<PicturePoint, 4>> corners;
 };
+
+// Orients a pattern's traced corners to the symbol's axes (from topLeft's centre towards
+// topRight's and towards bottomLeft's).
+FinderGeometry orientFinder(const FinderCandidate& candidate, const std::optional<std::array<PicturePoint, 4>>& corners,
+                            PicturePoint xAxis, PicturePoint yAxis);
+
+struct SymbolFinders {
+    FinderGeometry topLeft, topRight, bottomLeft;
+};
+
+// The version stated by the version information beside the upper-right or lower-left pattern,
+// read through that pattern's own geometry (no grid needed); nullopt when neither copy decodes.
+std::optional<int> readVersionNearFinders(const BitMatrix& bits, const SymbolFinders& finders);
+
+struct GridFit {
+    int version = 0;
+    // Tile boundaries in module coordinates along either axis, and each tile's transform, row
+    // of tiles by row; one tile covers the whole symbol below version 7.
+    std::vector<double> cuts;
+    std::vector<PerspectiveTransform> tiles;
+    PerspectiveTransform whole;
+    std::array<PicturePoint, 4> corners{};  // the symbol's outer corners: upper-left, upper-right,
+                                            // lower-right, lower-left
+    int alignmentExpected = 0;
+    int alignmentFound = 0;
+
+    PicturePoint map(PicturePoint module) const;
+};
+
+// The grid of `version` from the three patterns alone; nullopt when they do not determine one.
+std::optional<GridFit> fitGrid(const SymbolFinders& finders, int version);
+// The grid refined by the version's alignment patterns (none below version 2) and, from version
+// 7 on, cut into tiles between them.
+void alignGrid(const BitMatrix& bits, const SymbolFinders& finders, GridFit& grid);
+
+// The share (0..1) of the timing patterns' modules (row and column 6 between the finder
+// patterns) that the grid finds as they must be: a cheap test that a grid lies on a symbol of
+// that size before anything else is done with it.
+double timingAgreement(const BitMatrix& bits, const GridFit& grid);
+
+// The module matrix (1 = dark) read at each module's centre; empty when more than a twentieth of
+// the modules fall outside the picture.
+BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid);

@@ -3,56 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "decoder/ContentDecoder.h"
-#include "decoder/QRcodeImage.h"
 #include "platform/text.h"
 
 namespace {
 
-// The detector's sampled matrix as a module matrix (1 = dark).
-BitMatrix sampledModules(const QRcodeImage& image) {
-    BitMatrix m(image.side, image.side);
-    for (int x = 0; x < image.side; ++x)
-        for (int y = 0; y < image.side; ++y) m.set(x, y, image.module(x, y) != 0);
-    return m;
-}
-
 double area(const DecodedSymbol& s) {
     // The shoelace formula over the four corners.
     double twice = 0;
-    for (size_t i = 0; i < 4; ++i) {
-        const PicturePoint& a = s.corners[i];
-        const PicturePoint& b = s.corners[(i + 1) % 4];
-        twice += a.x * b.y - b.x * a.y;
-    }
+    for (size_t i = 0; i < 4; ++i) twice += cross(s.corners[i], s.corners[(i + 1) % 4]);
     return std::abs(twice) / 2;
 }
 
 }  // namespace
-
-PictureReading readPicture(const platform::RgbImage& picture) {
-    PictureReading reading;
-    QRcodeImage image(picture);
-    detectionFailed = false;
-    image.detect();
-    if (detectionFailed) {
-        detectionFailed = false;
-        return reading;
-    }
-    const BitMatrix modules = sampledModules(image);
-    // A symbol seen from behind is its matrix transposed.
-    for (const bool mirrored : {false, true}) {
-        ContentReading r = ContentDecoder::read(mirrored ? modules.transposed() : modules);
-        if (r.failure == ReadFailure::None) {
-            r.symbol.mirrored = mirrored;
-            reading.symbols.push_back(std::move(r.symbol));
-            reading.failure = ReadFailure::None;
-            return reading;
-        }
-        reading.failure = furthest(reading.failure, r.failure);
-    }
-    return reading;
-}
 
 const DecodedSymbol* largestSymbol(const PictureReading& reading) {
     const auto larger = [](const DecodedSymbol& a, const DecodedSymbol& b) { return area(a) < area(b); };

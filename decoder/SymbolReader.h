@@ -8,9 +8,11 @@
 //
 // A symbol is only ever returned verified: its format information within its code's reach, every
 // Reed-Solomon block clean or corrected, and a well-formed bit stream. Anything else is a
-// failure with its reason; nothing is guessed. detectionFailed is left cleared.
+// failure with its reason; nothing is guessed. detectionFailed is set when nothing was read and
+// cleared otherwise.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -22,7 +24,27 @@ struct PictureReading {
     ReadFailure failure = ReadFailure::NotFound;  // None exactly when symbols is not empty
 };
 
-PictureReading readPicture(const platform::RgbImage& picture);
+// What the reader did on one picture, stage by stage, for people tuning it: each attempt (a
+// binarisation of the picture, one polarity) with its finder candidates, the triples tried and
+// the grids fitted and sampled.
+struct ReadTrace {
+    struct Attempt {
+        const char* binariser = "";
+        bool inverted = false;
+        int candidates = 0;
+        int candidatesDropped = 0;  // left out by the cap on candidates
+        int triples = 0;            // plausible triples ranked
+        int triplesDropped = 0;     // left out by the cap on triples
+        int triplesTried = 0;
+        int gridsFitted = 0;
+        int verified = 0;
+        std::vector<PicturePoint> finderCentres;              // in picture pixels
+        std::vector<std::array<PicturePoint, 4>> gridCorners;  // each grid fitted
+    };
+    std::vector<Attempt> attempts;
+};
+
+PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace = nullptr);
 
 // The symbol that covers most of the picture, or nullptr when none was read.
 const DecodedSymbol* largestSymbol(const PictureReading& reading);

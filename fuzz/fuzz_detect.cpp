@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "decoder/DetectionState.h"
-#include "decoder/QRcodeImage.h"
 #include "decoder/SymbolReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,8 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             uint8_t* p = picture.pixel(x, y);
             p[0] = p[1] = p[2] = grey;
         }
-    const SymbolReading r = readSymbol(picture);
-    if (detectionFailed) __builtin_trap();  // readSymbol leaves the flag cleared
-    if (r.found && (r.version < 1 || r.version > 40 || r.ecLevel < 0 || r.ecLevel > 3)) __builtin_trap();
+    const PictureReading r = readPicture(picture);
+    if (detectionFailed != r.symbols.empty()) __builtin_trap();
+    if (r.symbols.empty() == (r.failure == ReadFailure::None)) __builtin_trap();
+    for (const DecodedSymbol& s : r.symbols)
+        if (s.version < 1 || s.version > 40 || s.ecLevel < 0 || s.ecLevel > 3) __builtin_trap();
     return 0;
 }

@@ -1,0 +1,26 @@
+// Triples of finder pattern candidates that could be one symbol's three corners, best first.
+#pragma once
+
+#include <vector>
+
+#include "decoder/FinderPattern.h"
+
+struct FinderTriple {
+    // Indexes into the candidates. Seen from the front, the symbol reads with topRight to the
+    // right of topLeft and bottomLeft below it (a mirrored symbol shows the other way round).
+    int topLeft = 0;
+    int topRight = 0;
+    int bottomLeft = 0;
+    int estimatedVersion = 0;  // from the centres' distance in modules
+    double score = 0;
+};
+
+struct TripleRanking {
+    std::vector<FinderTriple> triples;  // best score first
+    int dropped = 0;                    // plausible triples left out by the cap
+};
+
+// Every triple whose geometry fits a symbol: modules of similar size, a corner angle near a
+// right one (tilt allows 45 to 135 degrees), legs of similar length in modules, and a size of a
+// version 1..40. At most `cap` are kept.
+TripleRanking rankTriples(const std::vector<FinderCandidate>& candidates, size_t cap);

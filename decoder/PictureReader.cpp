@@ -1,0 +1,82 @@
+// The reader's top-level loop: start here to follow a picture to its text.
+//
+// picture → grey → bit image (a fixed ladder of binarisations, ReadSteps) → finder candidates
+// (FinderPattern) → ranked triples (FinderTriples) → grids (SamplingGrid) → sampled modules →
+// verified read (ContentDecoder), first as seen, then mirrored (the matrix transposed).
+// The finder scan finds light-on-dark patterns too; when the normal ones give nothing, the bit
+// image is flipped and the light-on-dark symbol read from it.
+// Each symbol comes out once: the finder patterns of a verified symbol are not used again. The
+// ladder goes on only while nothing has been verified.
+#include "decoder/DetectionState.h"
+#include "decoder/ReadSteps.h"
+#include "decoder/SymbolReader.h"
+
+namespace {
+
+constexpr size_t kMaxCandidates = 30;
+constexpr size_t kMaxTriples = 120;
+
+void readSymbolsIn(const BitMatrix& bits, const std::vector<FinderCandidate>& candidates, const Rung& rung,
+                   bool inverted, PictureReading& reading, ReadTrace::Attempt& trace) {
+    const TripleRanking ranking = rankTriples(candidates, kMaxTriples);
+    trace.binariser = rung.name;
+    trace.inverted = inverted;
+    trace.candidates = static_cast<int>(candidates.size());
+    trace.triples = static_cast<int>(ranking.triples.size());
+    trace.triplesDropped = ranking.dropped;
+    for (const FinderCandidate& c : candidates) trace.finderCentres.push_back(c.centre * rung.scale);
+    FinderGeometries geometries(bits, candidates);
+    std::vector<bool> used(candidates.size(), false);
+    for (const FinderTriple& t : ranking.triples) {
+        if (used[t.topLeft] || used[t.topRight] || used[t.bottomLeft]) continue;
+        ++trace.triplesTried;
+        for (const GridFit& grid : gridCandidates(bits, geometries.forTriple(t), t.estimatedVersion)) {
+            const BitMatrix modules = sampleGrid(bits, grid);
+            if (modules.empty()) continue;
+            ++trace.gridsFitted;
+            trace.gridCorners.push_back({grid.corners[0] * rung.scale, grid.corners[1] * rung.scale,
+                                         grid.corners[2] * rung.scale, grid.corners[3] * rung.scale});
+            ContentReading read = ContentDecoder::read(modules);
+            bool mirrored = false;
+            if (read.failure != ReadFailure::None) {
+                reading.failure = furthest(reading.failure, read.failure);
+                read = ContentDecoder::read(modules.transposed());
+                mirrored = true;
+            }
+            if (read.failure != ReadFailure::None) {
+                reading.failure = furthest(reading.failure, read.failure);
+                continue;
+            }
+            reading.symbols.push_back(placedSymbol(std::move(read.symbol), grid, mirrored, inverted, rung.scale));
+            used[t.topLeft] = used[t.topRight] = used[t.bottomLeft] = true;
+            ++trace.verified;
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace) {
+    PictureReading reading;
+    ReadTrace local;
+    ReadTrace& record = trace != nullptr ? *trace : local;
+    const GreyImage grey = toGrey(picture);
+    for (int step = 0; reading.symbols.empty(); ++step) {
+        std::optional<Rung> rung = retryRung(grey, step);
+        if (!rung) break;
+        if (rung->bits.empty()) continue;
+        const FinderSearch finders = findFinderPatterns(rung->bits, kMaxCandidates, rung->rowStep);
+        readSymbolsIn(rung->bits, finders.candidates, *rung, false, reading, record.attempts.emplace_back());
+        record.attempts.back().candidatesDropped = finders.dropped;
+        if (reading.symbols.empty() && finders.invertedCandidates.size() >= 3) {
+            rung->bits.invert();
+            readSymbolsIn(rung->bits, finders.invertedCandidates, *rung, true, reading, record.attempts.emplace_back());
+            record.attempts.back().candidatesDropped = finders.invertedDropped;
+        }
+    }
+    putInReadingOrder(reading.symbols);
+    if (!reading.symbols.empty()) reading.failure = ReadFailure::None;
+    detectionFailed = reading.symbols.empty();
+    return reading;
+}

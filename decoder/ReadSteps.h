@@ -1,0 +1,53 @@
+// The pieces the reader's loop (PictureReader.cpp) is made of, each a plain function: the retry
+// ladder of binarisations, the finder patterns of a triple as the grid needs them, the grids to
+// try for a triple, and the verified symbol placed in the picture.
+#pragma once
+
+#include <vector>
+
+#include "decoder/BitMatrix.h"
+#include "decoder/ContentDecoder.h"
+#include "decoder/FinderTriples.h"
+#include "decoder/GreyImage.h"
+#include "decoder/SamplingGrid.h"
+
+// One rung of the retry ladder: a bit image of the picture, and how many picture pixels one of
+// its pixels stands for.
+struct Rung {
+    const char* name;
+    BitMatrix bits;
+    double scale = 1;
+    int rowStep = 1;  // rows of the finder scan: every rowStep-th
+};
+
+// The ladder, tried in order while nothing verified has been found: one global threshold (the
+// cheapest, and enough for screens, scans and evenly lit photos), local thresholds (shadows,
+// uneven light), local thresholds on a smoothed copy (print grain, sensor noise, faint contrast)
+// and, for large photos, on a half-size copy. `step` 0, 1, ...; an empty bit image means the rung does
+// not apply; nullopt past the last.
+std::optional<Rung> retryRung(const GreyImage& grey, int step);
+
+// The candidates' traced and oriented geometry for one triple, tracing each ring at most once.
+class FinderGeometries {
+public:
+    FinderGeometries(const BitMatrix& bits, const std::vector<FinderCandidate>& candidates)
+        : bits(bits), candidates(candidates), traced(candidates.size()), done(candidates.size(), false) {}
+    SymbolFinders forTriple(const FinderTriple& t);
+
+private:
+    const BitMatrix& bits;
+    const std::vector<FinderCandidate>& candidates;
+    std::vector<std::optional<std::array<PicturePoint, 4>>> traced;
+    std::vector<bool> done;
+};
+
+// The grids worth sampling for a triple, most likely first: the version its version information
+// states, else the estimated version and its neighbours.
+std::vector<GridFit> gridCandidates(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion);
+
+// The verified symbol with its corners in the picture.
+DecodedSymbol placedSymbol(DecodedSymbol symbol, const GridFit& grid, bool mirrored, bool inverted, double scale);
+
+// Top to bottom, then left to right within a row of symbols that overlap vertically; the second
+// reading of one symbol (same place, same data) dropped.
+void putInReadingOrder(std::vector<DecodedSymbol>& symbols);
