@@ -8,6 +8,7 @@
 
 #include "cli/Cli.h"
 #include "cli/DecodeCommand.h"
+#include "cli/TracePicture.h"
 #include "decoder/SymbolReader.h"
 #include "platform/imaging.h"
 #include "platform/text.h"
@@ -16,12 +17,16 @@ namespace cli {
 
 const char* const kDecodeHelp =
     "merovask-cli decode [OPTIONS] FILE...\n"
-    "  Read the QR symbol in each FILE (PNG, JPEG, GIF or BMP; '-' for standard input) and\n"
-    "  print its text as UTF-8, one line per file.\n"
-    "  -j, --json                  one JSON object per line instead: {\"file\", \"text\",\n"
-    "                              \"bytes\" (hexadecimal), \"version\", \"level\"} and, when the\n"
-    "                              symbol has them, \"eci\" and \"sequence\"; or {\"file\", \"error\"}\n"
-    "  -b, --bytes                 write each symbol's data bytes unchanged, with nothing added\n";
+    "  Read the QR symbols in each FILE (PNG, JPEG, GIF or BMP; '-' for standard input) and\n"
+    "  print their texts as UTF-8, one line per symbol, top to bottom and left to right.\n"
+    "  -j, --json                  one JSON object per symbol instead: {\"file\", \"text\",\n"
+    "                              \"bytes\" (hexadecimal), \"version\", \"level\", \"corners\"} and,\n"
+    "                              when the symbol has them, \"eci\", \"sequence\", \"mirrored\",\n"
+    "                              \"inverted\"; or {\"file\", \"error\"}\n"
+    "  -b, --bytes                 write each symbol's data bytes unchanged, with nothing added\n"
+    "      --trace-picture OUT     draw what the reader saw over the (last) picture into OUT (PNG):\n"
+    "                              finder candidates, grids fitted, symbols read; with the counts\n"
+    "                              of each stage on standard error\n";
 
 namespace {
 
@@ -56,10 +61,17 @@ std::string jsonString(const std::string& text) {
 // Returns -1 when the options are complete, else the exit status to end with.
 enum class Output { Text, Json, Bytes };
 
-int parseOptions(int argc, char** argv, Output& output, std::vector<std::string>& files) {
+struct Options {
+    Output output = Output::Text;
+    std::string tracePicture;
+    std::vector<std::string> files;
+};
+
+int parseOptions(int argc, char** argv, Options& options) {
     static const option kLongOptions[] = {
         {"json", no_argument, nullptr, 'j'},
         {"bytes", no_argument, nullptr, 'b'},
+        {"trace-picture", required_argument, nullptr, 't'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
@@ -69,15 +81,17 @@ int parseOptions(int argc, char** argv, Output& output, std::vector<std::string>
     // '-' at the front: operands stay in order and a lone '-' is an operand (standard input).
     while ((c = getopt_long(argc, argv, "-:jbh", kLongOptions, nullptr)) != -1) {
         switch (c) {
-            case 1: files.emplace_back(optarg); break;
-            case 'j': output = Output::Json; break;
-            case 'b': output = Output::Bytes; break;
+            case 1: options.files.emplace_back(optarg); break;
+            case 'j': options.output = Output::Json; break;
+            case 'b': options.output = Output::Bytes; break;
+            case 't': options.tracePicture = optarg; break;
+            case ':': return usageError(std::string("option '") + argv[optind - 1] + "' needs a value");
             case 'h': std::fputs(kDecodeHelp, stdout); return kExitOk;
             default: return usageError(std::string("unknown option '") + argv[optind - 1] + "'");
         }
     }
-    for (int i = optind; i < argc; ++i) files.emplace_back(argv[i]);  // after "--"
-    if (files.empty()) return usageError("missing image file (use '-' for standard input)");
+    for (int i = optind; i < argc; ++i) options.files.emplace_back(argv[i]);  // after "--"
+    if (options.files.empty()) return usageError("missing image file (use '-' for standard input)");
     return -1;
 }
 
@@ -120,10 +134,22 @@ std::string printableText(const DecodedSymbol& symbol) {
     return text;
 }
 
+std::string number(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", v);
+    return text;
+}
+
 std::string jsonSymbol(const std::string& file, const DecodedSymbol& s) {
     std::string line = "{\"file\":" + jsonString(file) + ",\"text\":" + jsonString(printableText(s)) +
                        ",\"bytes\":\"" + hex(s.bytes) + "\",\"version\":" + std::to_string(s.version) +
                        ",\"level\":\"" + levelLetter(s.ecLevel) + "\"";
+    line += ",\"corners\":[";
+    for (size_t k = 0; k < 4; ++k)
+        line += (k ? ",[" : "[") + number(s.corners[k].x) + "," + number(s.corners[k].y) + "]";
+    line += "]";
+    if (s.mirrored) line += ",\"mirrored\":true";
+    if (s.inverted) line += ",\"inverted\":true";
     if (s.eci >= 0) line += ",\"eci\":" + std::to_string(s.eci);
     if (s.sequence) {
         line += ",\"sequence\":{\"index\":" + std::to_string(s.sequence->index) +
@@ -133,8 +159,24 @@ std::string jsonSymbol(const std::string& file, const DecodedSymbol& s) {
     return line + "}\n";
 }
 
+// The reader's stages, one line per attempt, on standard error; the picture with what it saw
+// drawn over it into `path`.
+void writeTrace(platform::RgbImage& picture, const ReadTrace& trace, const PictureReading& reading, const std::string& path) {
+    for (const ReadTrace::Attempt& a : trace.attempts) {
+        std::fprintf(stderr, "%-18s %-9s candidates %d (+%d dropped), triples %d (+%d dropped), tried %d, grids %d, read %d\n",
+                     a.binariser, a.inverted ? "inverted" : "", a.candidates, a.candidatesDropped, a.triples,
+                     a.triplesDropped, a.triplesTried, a.gridsFitted, a.verified);
+    }
+    drawReaderTrace(picture, trace, reading);
+    std::vector<uint8_t> png;
+    std::string error = platform::encodeImage(picture, platform::ImageFormat::Png, png);
+    if (error.empty()) error = platform::writeFileAtomically(path, png);
+    if (!error.empty()) printError(path + ": " + error);
+}
+
 // Reads one file and prints what it holds.
-Outcome decodeOne(const std::string& file, Output output, bool& stdinUsed) {
+Outcome decodeOne(const std::string& file, const Options& options, bool& stdinUsed) {
+    const Output output = options.output;
     platform::RgbImage picture;
     std::string reason = loadPicture(file, stdinUsed, picture);
     PictureReading reading;
@@ -142,9 +184,11 @@ Outcome decodeOne(const std::string& file, Output output, bool& stdinUsed) {
     if (!reason.empty()) {
         reason = "cannot read image: " + reason;
     } else {
-        reading = readPicture(picture);
+        ReadTrace trace;
+        reading = readPicture(picture, options.tracePicture.empty() ? nullptr : &trace);
         outcome = reading.symbols.empty() ? Outcome::NoSymbol : Outcome::Decoded;
         reason = failureMessage(reading.failure);
+        if (!options.tracePicture.empty()) writeTrace(picture, trace, reading, options.tracePicture);
     }
     picture = platform::RgbImage();  // the picture is not needed while printing
 
@@ -173,13 +217,12 @@ Outcome decodeOne(const std::string& file, Output output, bool& stdinUsed) {
 }  // namespace
 
 int runDecode(int argc, char** argv) {
-    Output output = Output::Text;
-    std::vector<std::string> files;
-    if (const int status = parseOptions(argc, argv, output, files); status != -1) return status;
+    Options options;
+    if (const int status = parseOptions(argc, argv, options); status != -1) return status;
 
     bool stdinUsed = false, noSymbol = false, failed = false;
-    for (const std::string& file : files) {
-        switch (decodeOne(file, output, stdinUsed)) {
+    for (const std::string& file : options.files) {
+        switch (decodeOne(file, options, stdinUsed)) {
             case Outcome::Decoded: break;
             case Outcome::NoSymbol: noSymbol = true; break;
             case Outcome::Unreadable: failed = true; break;

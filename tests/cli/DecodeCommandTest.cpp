@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -89,7 +90,8 @@ TEST_F(DecodeCommand, JsonObjectsAreEscaped) {
     const ProcessResult r = cli({"decode", "--json", file});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"file\":\"" + dir + "/quote\\\"d.png\",\"text\":\"say \\\"hi\\\"\\\\ now\\n\\ttab \\u0001 end\","
-                     "\"bytes\":\"" + hexOf(text) + "\",\"version\":3,\"level\":\"Q\"}\n");
+                     "\"bytes\":\"" + hexOf(text) + "\",\"version\":3,\"level\":\"Q\","
+                     "\"corners\":[[16.0,16.0],[132.0,16.0],[132.0,132.0],[16.0,132.0]]}\n");
 
     // A file name that is not UTF-8 still gives valid JSON; the desktop program's closing zero
     // byte is not part of the text.
@@ -97,7 +99,7 @@ TEST_F(DecodeCommand, JsonObjectsAreEscaped) {
     ASSERT_EQ(cli({"encode", "--nul", "-o", odd, "-t", "png", "zero"}).status, 0);
     EXPECT_EQ(cli({"decode", "--json", odd}).out,
               "{\"file\":\"" + dir + "/odd\xEF\xBF\xBD.png\",\"text\":\"zero\",\"bytes\":\"7a65726f00\",\"version\":1,"
-              "\"level\":\"L\"}\n");
+              "\"level\":\"L\",\"corners\":[[16.0,16.0],[100.0,16.0],[100.0,100.0],[16.0,100.0]]}\n");
 }
 
 TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
@@ -109,14 +111,16 @@ TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
     ProcessResult r = cli({"decode", "-j", blank, good});
     EXPECT_EQ(r.status, 4);
     EXPECT_EQ(r.out, "{\"file\":\"" + blank + "\",\"error\":\"no symbol found\"}\n"
-                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"version\":1,\"level\":\"M\"}\n");
+                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"version\":1,\"level\":\"M\","
+                     "\"corners\":[[16.0,16.0],[100.0,16.0],[100.0,100.0],[16.0,100.0]]}\n");
 
     // An unreadable file outweighs a missing symbol: 1.
     r = cli({"decode", "--json", missing, blank, good});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "{\"file\":\"" + missing + "\",\"error\":\"cannot read image: No such file or directory\"}\n"
                      "{\"file\":\"" + blank + "\",\"error\":\"no symbol found\"}\n"
-                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"version\":1,\"level\":\"M\"}\n");
+                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"version\":1,\"level\":\"M\","
+                     "\"corners\":[[16.0,16.0],[100.0,16.0],[100.0,100.0],[16.0,100.0]]}\n");
 
     // Without --json the failures are messages on standard error.
     r = cli({"decode", missing, blank, good});
@@ -151,6 +155,23 @@ TEST_F(DecodeCommand, BytesAreWrittenUnchanged) {
     const ProcessResult r = cli({"decode", "--bytes", file, file});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, data + data);
+}
+
+TEST_F(DecodeCommand, SeveralSymbolsComeOutInReadingOrder) {
+    // Three symbols on one picture: two side by side (the right one a little higher), one below.
+    const std::string texts[3] = {"left", "right", "below"};
+    const int at[3][2] = {{0, 20}, {160, 0}, {40, 200}};
+    platform::RgbImage picture(320, 330, 0xFF);
+    for (int k = 0; k < 3; ++k) {
+        platform::RgbImage symbol;
+        ASSERT_EQ(platform::decodeImageFile(symbolFile(texts[k] + ".png", texts[k]), symbol), "");
+        for (int y = 0; y < symbol.height; ++y)
+            for (int x = 0; x < symbol.width; ++x)
+                std::copy_n(symbol.pixel(x, y), 3, picture.pixel(at[k][0] + x, at[k][1] + y));
+    }
+    const ProcessResult r = cli({"decode", pictureFile("three.png", picture)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "left\nright\nbelow\n");
 }
 
 TEST_F(DecodeCommand, BrokenAndDegeneratePictures) {
