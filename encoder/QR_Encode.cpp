@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "encoder/MaskPenalty.h"
 #include "encoder/QR_EncodeTables.h"
@@ -31,19 +32,38 @@ constexpr int kFormatLevelBits[4] = {1, 0, 3, 2};
 // Entry point
 
 int CQREncoder::encode(int level, int requestedVersion, int autoExtend, int mask, const unsigned char* source,
-                       int length) {
+                       int length, TextEncoding encoding) {
+    failure = FailureInfo{};
+    failure.sourceBytes = length;
     if (level < 0 || level > 3 || requestedVersion < 0 || requestedVersion > 40 || mask < -1 || mask > 7 ||
         length < 0 || (source == nullptr && length > 0)) {
-        return 0;
+        return fail(Failure::InvalidArgument);
     }
     ecLevel = level;
     maskPattern = mask;
-    if (length == 0 || length > kMaxSourceLength) return 0;
+    textEncoding = encoding;
+    if (length == 0) return fail(Failure::EmptyInput);
+    if (length > kMaxSourceLength) {
+        failure.version = 40;
+        failure.capacityCodewords = kVersionTable[40].dataCodewords[level];
+        return fail(Failure::TooLong);
+    }
 
     const int fitting = chooseVersion(requestedVersion, source, length);
-    if (fitting == 0) return 0;
+    if (fitting == 0) {
+        failure.version = 40;
+        failure.capacityCodewords = kVersionTable[40].dataCodewords[level];
+        failure.neededCodewords = neededCodewords(source, length, 40);
+        return fail(Failure::TooLong);
+    }
     if (requestedVersion == 0 || requestedVersion < fitting) {
-        if (requestedVersion != 0 && !autoExtend) return 0;
+        if (requestedVersion != 0 && !autoExtend) {
+            failure.version = requestedVersion;
+            failure.capacityCodewords = kVersionTable[requestedVersion].dataCodewords[level];
+            failure.neededCodewords = neededCodewords(source, length, requestedVersion);
+            failure.fittingVersion = fitting;
+            return fail(Failure::VersionTooSmall);
+        }
         version = fitting;
     } else {
         version = requestedVersion;
@@ -54,6 +74,42 @@ int CQREncoder::encode(int level, int requestedVersion, int autoExtend, int mask
     side = 4 * version + 17;
     buildMatrix();
     return 1;
+}
+
+int CQREncoder::fail(Failure kind) {
+    failure.kind = kind;
+    return 0;
+}
+
+// The data codewords the source takes in `forVersion`'s group, from the segment costs: they are
+// known even when the stream overflowed.
+int CQREncoder::neededCodewords(const unsigned char* source, int length, int forVersion) {
+    const int group = versionGroup(forVersion);
+    segmentAndPack(source, length, group);
+    int bits = 0;
+    for (int i = 0; i < segmentCount; ++i) bits += segmentBitLength(segmentModes[i], segmentLengths[i], group);
+    return (bits + 7) / 8;
+}
+
+std::string CQREncoder::describeFailure() const {
+    static constexpr char kLevelNames[] = "LMQH";
+    const FailureInfo& f = failure;
+    const auto number = [](int n) { return std::to_string(n); };
+    switch (f.kind) {
+        case Failure::None: return {};
+        case Failure::InvalidArgument: return "invalid encoder arguments";
+        case Failure::EmptyInput: return "no data to encode";
+        case Failure::TooLong:
+        case Failure::VersionTooSmall: break;
+    }
+    std::string text = "data too long for version " + number(f.version) + " at level " + kLevelNames[ecLevel] + ": " +
+                       number(f.sourceBytes) + " bytes";
+    if (f.neededCodewords == 0) {
+        return text + ", more than any symbol holds (" + number(kMaxSourceLength) + " digits at most)";
+    }
+    text += " need " + number(f.neededCodewords) + " data codewords, the symbol holds " + number(f.capacityCodewords);
+    if (f.kind == Failure::VersionTooSmall) text += "; version " + number(f.fittingVersion) + " is the smallest that fits";
+    return text;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -145,13 +201,30 @@ void CQREncoder::removeSegment(int index) {
     --segmentCount;
 }
 
-// One segment per change of class; kanji pairs count two bytes.
+bool CQREncoder::isDoubleByteCharacter(TextEncoding encoding, unsigned char c1, unsigned char c2) {
+    switch (encoding) {
+        case TextEncoding::Gbk:
+            return c1 >= 0x81 && c1 <= 0xFE && c2 >= 0x40 && c2 <= 0xFE && c2 != 0x7F;
+        case TextEncoding::ShiftJis:
+            return ((c1 >= 0x81 && c1 <= 0x9F) || (c1 >= 0xE0 && c1 <= 0xFC)) && c2 >= 0x40 && c2 <= 0xFC &&
+                   c2 != 0x7F;
+        case TextEncoding::Utf8:
+            break;
+    }
+    return false;
+}
+
+// One segment per change of class. A double-byte character goes whole into one segment: kanji
+// when it is Shift JIS in the kanji range, else 8-bit.
 void CQREncoder::classifySegments(const unsigned char* source, int length) {
     segmentCount = 0;
-    for (int i = 0; i < length; ++i) {
+    for (int i = 0; i < length;) {
         int mode;
-        if (i < length - 1 && isKanjiPair(source[i], source[i + 1])) {
-            mode = kModeKanji;
+        int size = 1;
+        if (i < length - 1 && isDoubleByteCharacter(textEncoding, source[i], source[i + 1])) {
+            size = 2;
+            const bool kanji = textEncoding == TextEncoding::ShiftJis && isKanjiPair(source[i], source[i + 1]);
+            mode = kanji ? kModeKanji : kModeByte;
         } else if (isNumeric(source[i])) {
             mode = kModeNumeric;
         } else if (isAlphanumeric(source[i])) {
@@ -164,12 +237,8 @@ void CQREncoder::classifySegments(const unsigned char* source, int length) {
             segmentLengths[segmentCount] = 0;
             ++segmentCount;
         }
-        if (mode == kModeKanji) {
-            segmentLengths[segmentCount - 1] += 2;
-            ++i;
-        } else {
-            segmentLengths[segmentCount - 1] += 1;
-        }
+        segmentLengths[segmentCount - 1] += size;
+        i += size;
     }
 }
 

@@ -3,10 +3,11 @@
 // One object per symbol: call encode() once, then read side, version, maskPattern and
 // modules[x][y] (x = column from the left, y = row from the top; 1 = dark, 0 = light).
 // Every stage is a public operation so that callers and tests can drive it on its own.
-// No allocation, no exceptions, no state outside the object.
+// encode allocates nothing, throws nothing and keeps no state outside the object.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class CQREncoder {
 public:
@@ -33,24 +34,52 @@ public:
     static constexpr unsigned char kDataBit = 0x02;
     static constexpr unsigned char kMaskedBit = 0x01;
 
+    // What the source bytes are. Every reader takes kanji-mode characters as Shift JIS, so only
+    // Shift JIS text uses kanji mode; GBK and UTF-8 double-byte text goes in byte mode. In GBK and
+    // Shift JIS a character's two bytes always stay in one segment: their second byte may be
+    // 'A' to 'Z', and a reader that turns each segment into text on its own must never get half
+    // a character. Utf8 also serves any other bytes: they are taken one by one (no byte of a
+    // UTF-8 multi-byte sequence is ASCII).
+    enum class TextEncoding { Utf8, Gbk, ShiftJis };
+
+    // Why the last encode returned 0.
+    enum class Failure { None, InvalidArgument, EmptyInput, TooLong, VersionTooSmall };
+    struct FailureInfo {
+        Failure kind = Failure::None;
+        int32_t sourceBytes = 0;
+        // The symbol that was too small: version 40, or the requested version without automatic
+        // extension; its data codewords at the level, and what the source needs in it (0 when the
+        // source is longer than any symbol holds and was not segmented).
+        int32_t version = 0;
+        int32_t capacityCodewords = 0;
+        int32_t neededCodewords = 0;
+        // For VersionTooSmall: the smallest version that holds the source.
+        int32_t fittingVersion = 0;
+    };
+
     CQREncoder() {}
     ~CQREncoder() {}
 
     // Encodes `length` bytes of `source` at `ecLevel` (0 = L, 1 = M, 2 = Q, 3 = H).
     // `version` 0 chooses the smallest fitting version; 1..40 asks for that version, and a
     // larger one is used only when `autoExtend` is nonzero. `maskPattern` -1 chooses the mask
-    // by penalty score, 0..7 forces one. Returns 1 on success, 0 when the data does not fit or
-    // an argument is out of range (level not 0..3, version not 0..40, mask not -1..7, length
-    // not 1..7089, null source).
-    int encode(int ecLevel, int version, int autoExtend, int maskPattern, const unsigned char* source, int length);
+    // by penalty score, 0..7 forces one. `encoding` says what the bytes are (kanji mode only for
+    // Shift JIS). Returns 1 on success, 0 when the data does not fit or an argument is out of
+    // range (level not 0..3, version not 0..40, mask not -1..7, length not 1..7089, null
+    // source); `failure` then says why.
+    int encode(int ecLevel, int version, int autoExtend, int maskPattern, const unsigned char* source, int length,
+               TextEncoding encoding = TextEncoding::Utf8);
+    // One line on the last failure, such as "data too long for version 40 at level H: 3000 bytes
+    // need 3003 data codewords, the symbol holds 1276"; empty after a success.
+    std::string describeFailure() const;
 
     // --- Segmentation and bit stream ---
 
     // Returns the smallest version (1..40) whose capacity at ecLevel holds the source, starting
     // in the requested version's group, or 0. Leaves that group's bit stream in dataStream.
     int chooseVersion(int requestedVersion, const unsigned char* source, int length);
-    // Classifies, merges and packs the source for version group 0..2. Returns 1 when the stream
-    // fits 23648 bits, else 0.
+    // Classifies (as `textEncoding` says), merges and packs the source for version group 0..2.
+    // Returns 1 when the stream fits 23648 bits, else 0.
     int segmentAndPack(const unsigned char* source, int length, int group);
     // Bits one segment of `length` source bytes needs in `group`, headers included.
     static int segmentBitLength(int mode, int length, int group);
@@ -61,6 +90,8 @@ public:
     static bool isNumeric(unsigned char c);
     static bool isAlphanumeric(unsigned char c);
     static bool isKanjiPair(unsigned char c1, unsigned char c2);
+    // The two bytes are one character of the encoding (never in UTF-8).
+    static bool isDoubleByteCharacter(TextEncoding encoding, unsigned char c1, unsigned char c2);
     static int alphanumericValue(unsigned char c);
     static int kanjiValue(uint16_t pair);
 
@@ -85,6 +116,8 @@ public:
     // --- State (read after encode) ---
 
     int32_t ecLevel;
+    TextEncoding textEncoding = TextEncoding::Utf8;
+    FailureInfo failure;
     int32_t version;
     int32_t maskPattern;
     int32_t side;
@@ -104,6 +137,8 @@ private:
     void absorbIntoByte(int group);
     void packSegments(const unsigned char* source, int group);
     void removeSegment(int index);
+    int fail(Failure kind);
+    int neededCodewords(const unsigned char* source, int length, int version);
     int chooseMaskPattern() const;
     void addTerminatorAndPadding();
     void interleaveCodewords();

@@ -63,6 +63,7 @@ int countBits(int mode, int version) {
 struct Content {
     const char* name;
     Bytes bytes;
+    CQREncoder::TextEncoding encoding = CQREncoder::TextEncoding::Utf8;
 };
 
 std::vector<Content> contentsFor(int version, int level, uint32_t seed) {
@@ -98,7 +99,7 @@ std::vector<Content> contentsFor(int version, int level, uint32_t seed) {
         }
         kanji.push_back(static_cast<unsigned char>(0x40 + next() % 0x3F));  // 0x40..0x7E
     }
-    out.push_back({"kanji", kanji});
+    out.push_back({"kanji", kanji, CQREncoder::TextEncoding::ShiftJis});
 
     // Mixed: a URL-like alphanumeric head, digits, lower case, kanji, raw bytes.
     Bytes mixed;
@@ -115,7 +116,7 @@ std::vector<Content> contentsFor(int version, int level, uint32_t seed) {
     }
     mixed.resize(static_cast<size_t>(std::max(1, budget)));
     if (!mixed.empty() && CQREncoder::isKanjiPair(mixed.back(), 0x40)) mixed.back() = 'z';
-    out.push_back({"mixed", mixed});
+    out.push_back({"mixed", mixed, CQREncoder::TextEncoding::ShiftJis});
     return out;
 }
 
@@ -127,7 +128,8 @@ TEST(EncoderInterop, ZxingReadsEveryVersionLevelAndMode) {
                 SCOPED_TRACE(std::string(content.name) + " at version " + std::to_string(version) + "-" + kLevelNames[level]);
                 // Content sized for this version may need a larger one once segmented; we ask for
                 // this version and let it grow, then check what was used.
-                ASSERT_EQ(e->encode(level, version, 1, -1, content.bytes.data(), static_cast<int>(content.bytes.size())), 1);
+                ASSERT_EQ(e->encode(level, version, 1, -1, content.bytes.data(), static_cast<int>(content.bytes.size()),
+                                    content.encoding), 1);
                 const Decoded d = readWithZxing(*e, 3);
                 ASSERT_TRUE(d.ok);
                 EXPECT_EQ(d.bytes, content.bytes);

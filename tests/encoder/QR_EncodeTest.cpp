@@ -26,9 +26,12 @@ struct Segment {
     bool operator==(const Segment&) const = default;
 };
 
-std::vector<Segment> segmentsOf(const Bytes& source, int group) {
+using Encoding = CQREncoder::TextEncoding;
+
+std::vector<Segment> segmentsOf(const Bytes& source, int group, Encoding encoding = Encoding::Utf8) {
     auto e = makeEncoder();
     e->ecLevel = 0;
+    e->textEncoding = encoding;
     EXPECT_EQ(e->segmentAndPack(source.data(), static_cast<int>(source.size()), group), 1);
     std::vector<Segment> out;
     for (int i = 0; i < e->segmentCount; ++i) out.push_back({e->segmentModes[i], e->segmentLengths[i]});
@@ -128,10 +131,10 @@ TEST(EncoderSegmentation, ExamplesFromTheStandardsCostRules) {
     Bytes withNul = bytesOf("abc123");
     withNul.push_back(0);
     EXPECT_EQ(segmentsOf(withNul, 0), (std::vector<Segment>{{B, 7}}));
-    EXPECT_EQ(segmentsOf(Bytes{0x93, 0x5F}, 0), (std::vector<Segment>{{K, 2}}));
-    EXPECT_EQ(segmentsOf(Bytes{0xEB, 0xC0}, 0), (std::vector<Segment>{{B, 2}}));
+    EXPECT_EQ(segmentsOf(Bytes{0x93, 0x5F}, 0, Encoding::ShiftJis), (std::vector<Segment>{{K, 2}}));
+    EXPECT_EQ(segmentsOf(Bytes{0xEB, 0xC0}, 0, Encoding::ShiftJis), (std::vector<Segment>{{B, 2}}));
     // A lone possible lead byte at the end is a single 8-bit byte.
-    EXPECT_EQ(segmentsOf(Bytes{'a', 0x93}, 0), (std::vector<Segment>{{B, 2}}));
+    EXPECT_EQ(segmentsOf(Bytes{'a', 0x93}, 0, Encoding::ShiftJis), (std::vector<Segment>{{B, 2}}));
     EXPECT_EQ(segmentsOf(bytesOf("abc"), 0), (std::vector<Segment>{{B, 3}}));
 }
 
@@ -143,13 +146,31 @@ TEST(EncoderSegmentation, KanjiRunBetweenBytesIsAbsorbedBelowEightPairs) {
             source.push_back(0x5F);
         }
         source.push_back('c');
-        const auto segments = segmentsOf(source, 0);
+        const auto segments = segmentsOf(source, 0, Encoding::ShiftJis);
         if (pairs < 8) {
             EXPECT_EQ(segments, (std::vector<Segment>{{B, 3 + 2 * pairs}})) << pairs;
         } else {
             EXPECT_EQ(segments, (std::vector<Segment>{{B, 2}, {K, 2 * pairs}, {B, 1}})) << pairs;
         }
     }
+}
+
+// Kanji mode means Shift JIS to every reader: GBK and UTF-8 text never uses it, and a GBK or
+// Shift JIS character whose second byte is a capital letter is never split from its first.
+TEST(EncoderSegmentation, KanjiOnlyForShiftJisAndCharactersStayWhole) {
+    const Bytes utf8 = bytesOf("同名后向南同名后向南勝同名");  // full of byte pairs in the kanji range
+    const Bytes gbk = {0xCD, 0xAC, 0xC3, 0xFB, 0xBA, 0xF3, 0xCF, 0xF2, 0xC4, 0xCF, 0xCD, 0xAC, 0xC3, 0xFB};
+    EXPECT_EQ(segmentsOf(utf8, 0), (std::vector<Segment>{{B, static_cast<int>(utf8.size())}}));
+    EXPECT_EQ(segmentsOf(gbk, 0, Encoding::Gbk), (std::vector<Segment>{{B, static_cast<int>(gbk.size())}}));
+    // 學 is 8C 57 in GBK ("W" second), then capitals enough for an alphanumeric segment.
+    Bytes study = {0x8C, 0x57};
+    const Bytes capitals = bytesOf("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    study.insert(study.end(), capitals.begin(), capitals.end());
+    EXPECT_EQ(segmentsOf(study, 0, Encoding::Gbk), (std::vector<Segment>{{B, 2}, {A, 26}}));
+    // F0 41 is a Shift JIS user character outside the kanji range: a whole 8-bit pair.
+    Bytes user = {0xF0, 0x41};
+    user.insert(user.end(), capitals.begin(), capitals.end());
+    EXPECT_EQ(segmentsOf(user, 0, Encoding::ShiftJis), (std::vector<Segment>{{B, 2}, {A, 26}}));
 }
 
 TEST(EncoderSegmentation, MergesChooseTheCheaperNeighbour) {
@@ -284,6 +305,30 @@ TEST(EncoderVersion, RequestedVersionRules) {
     EXPECT_EQ(encodeOk(*e, 3, 5, 0, -1, hundred), 0);
     ASSERT_EQ(encodeOk(*e, 3, 5, 1, -1, hundred), 1);
     EXPECT_EQ(e->version, 10);  // 9-H holds 93 data codewords; 10-H holds 119
+}
+
+TEST(EncoderVersion, FailuresSayWhy) {
+    using F = CQREncoder::Failure;
+    auto e = makeEncoder();
+    EXPECT_EQ(e->encode(0, 0, 1, -1, nullptr, 0), 0);
+    EXPECT_EQ(e->failure.kind, F::EmptyInput);
+    EXPECT_EQ(e->describeFailure(), "no data to encode");
+    EXPECT_EQ(encodeOk(*e, 3, 0, 1, -1, Bytes(3000, 'a')), 0);
+    EXPECT_EQ(e->failure.kind, F::TooLong);
+    // 4 + 16 + 3000 x 8 bits: 3003 codewords; 40-H holds 1276.
+    EXPECT_EQ(e->describeFailure(),
+              "data too long for version 40 at level H: 3000 bytes need 3003 data codewords, the symbol holds 1276");
+    EXPECT_EQ(encodeOk(*e, 0, 2, 0, -1, Bytes(40, 'a')), 0);
+    EXPECT_EQ(e->failure.kind, F::VersionTooSmall);
+    EXPECT_EQ(e->describeFailure(), "data too long for version 2 at level L: 40 bytes need 42 data codewords, the "
+                                    "symbol holds 34; version 3 is the smallest that fits");
+    EXPECT_EQ(encodeOk(*e, 0, 0, 1, -1, Bytes(CQREncoder::kMaxSourceLength + 1, '1')), 0);
+    EXPECT_EQ(e->describeFailure(),
+              "data too long for version 40 at level L: 7090 bytes, more than any symbol holds (7089 digits at most)");
+    EXPECT_EQ(encodeOk(*e, 4, 0, 1, -1, bytesOf("x")), 0);
+    EXPECT_EQ(e->failure.kind, F::InvalidArgument);
+    ASSERT_EQ(encodeOk(*e, 0, 0, 1, -1, bytesOf("x")), 1);
+    EXPECT_EQ(e->describeFailure(), "");
 }
 
 TEST(EncoderVersion, EncodeAllocatesNothing) {
