@@ -1,12 +1,16 @@
 // Writing pictures as PNG (libpng), JPEG (libjpeg-turbo), GIF (giflib) and BMP (by hand).
 #include "platform/imaging.h"
 
+#include <fcntl.h>
 #include <gif_lib.h>
 #include <jpeglib.h>
+#include <limits.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <csetjmp>
@@ -26,15 +30,21 @@ bool isBlackAndWhite(const RgbImage& image) {
     return true;
 }
 
-bool isWhite(const RgbImage& image, int x, int y) { return image.pixel(x, y)[0] != 0; }
+BilevelImage toBilevel(const RgbImage& image) {
+    BilevelImage out(image.width, image.height);
+    for (int y = 0; y < image.height; ++y) {
+        uint8_t* row = out.row(y);
+        for (int x = 0; x < image.width; ++x)
+            if (image.pixel(x, y)[0] == 0) row[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+    }
+    return out;
+}
 
-// Rows of 1-bit pixels, most significant bit first, `set` deciding which pixels get a 1.
-template <typename Set>
-std::vector<uint8_t> packRow(const RgbImage& image, int y, Set set) {
-    std::vector<uint8_t> row(static_cast<size_t>(image.width + 7) / 8, 0);
-    for (int x = 0; x < image.width; ++x)
-        if (set(x, y)) row[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
-    return row;
+// One byte per pixel of a two-tone row: `black` and `white` as given.
+void expandRow(const BilevelImage& image, int y, uint8_t black, uint8_t white, std::vector<uint8_t>& out) {
+    out.resize(static_cast<size_t>(image.width));
+    const uint8_t* bits = image.row(y);
+    for (int x = 0; x < image.width; ++x) out[static_cast<size_t>(x)] = (bits[x >> 3] >> (7 - (x & 7))) & 1 ? black : white;
 }
 
 // --- PNG ---
@@ -46,7 +56,10 @@ void pngWrite(png_structp png, png_bytep data, png_size_t length) {
 
 void pngFlush(png_structp) {}
 
-std::string encodePng(const RgbImage& image, std::vector<uint8_t>& out) {
+// Rows come from `rowAt`: 1-bit grey (1 = black, written inverted as PNG has 0 = black) or
+// 8-bit RGB.
+template <typename RowAt>
+std::string encodePng(int width, int height, bool bilevel, RowAt rowAt, std::vector<uint8_t>& out) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) return "cannot start the PNG encoder";
     png_infop info = png_create_info_struct(png);
@@ -54,26 +67,21 @@ std::string encodePng(const RgbImage& image, std::vector<uint8_t>& out) {
         png_destroy_write_struct(&png, nullptr);
         return "cannot start the PNG encoder";
     }
-    const bool mono = isBlackAndWhite(image);
-    std::vector<uint8_t> row;
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return "PNG encoding failed";
     }
     png_set_write_fn(png, &out, pngWrite, pngFlush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
-                 mono ? 1 : 8, mono ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (mono) png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-    png_write_info(png, info);
-    for (int y = 0; y < image.height; ++y) {
-        if (mono) {
-            row = packRow(image, y, [&](int x, int yy) { return isWhite(image, x, yy); });
-            png_write_row(png, row.data());
-        } else {
-            png_write_row(png, const_cast<png_bytep>(image.pixel(0, y)));
-        }
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), bilevel ? 1 : 8,
+                 bilevel ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (bilevel) {
+        // A symbol's pixel rows repeat scale times: the "up" filter turns each repeat into zeros.
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+        png_set_invert_mono(png);
     }
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) png_write_row(png, const_cast<png_bytep>(rowAt(y)));
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return {};
@@ -88,14 +96,19 @@ struct JpegError {
 
 void jpegErrorExit(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1); }
 
-std::string encodeJpeg(const RgbImage& image, std::vector<uint8_t>& out) {
+// Two-tone pictures go in greyscale at quality 100, so that module edges stay as sharp as JPEG
+// allows; colour pictures at 92.
+constexpr int kBilevelJpegQuality = 100;
+constexpr int kColourJpegQuality = 92;
+
+template <typename RowAt>
+std::string encodeJpeg(int width, int height, bool grey, RowAt rowAt, std::vector<uint8_t>& out) {
     jpeg_compress_struct cinfo;
     JpegError error;
     cinfo.err = jpeg_std_error(&error.manager);
     error.manager.error_exit = jpegErrorExit;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    std::vector<uint8_t> grey;
     if (setjmp(error.jump)) {
         jpeg_destroy_compress(&cinfo);
         std::free(buffer);
@@ -103,24 +116,15 @@ std::string encodeJpeg(const RgbImage& image, std::vector<uint8_t>& out) {
     }
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    const bool mono = isBlackAndWhite(image);
-    cinfo.image_width = static_cast<JDIMENSION>(image.width);
-    cinfo.image_height = static_cast<JDIMENSION>(image.height);
-    cinfo.input_components = mono ? 1 : 3;
-    cinfo.in_color_space = mono ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = grey ? 1 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 92, TRUE);
+    jpeg_set_quality(&cinfo, grey ? kBilevelJpegQuality : kColourJpegQuality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    if (mono) grey.resize(static_cast<size_t>(image.width));
     while (cinfo.next_scanline < cinfo.image_height) {
-        const int y = static_cast<int>(cinfo.next_scanline);
-        JSAMPROW row;
-        if (mono) {
-            for (int x = 0; x < image.width; ++x) grey[x] = image.pixel(x, y)[0];
-            row = grey.data();
-        } else {
-            row = const_cast<JSAMPROW>(image.pixel(0, y));
-        }
+        JSAMPROW row = const_cast<JSAMPROW>(rowAt(static_cast<int>(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -138,7 +142,23 @@ int gifWrite(GifFileType* gif, const GifByteType* data, int length) {
     return length;
 }
 
-std::string encodeGif(const RgbImage& image, std::vector<uint8_t>& out) {
+// `colours` (a power of two, at least 2) and one palette index per pixel from `rowAt`.
+template <typename RowAt>
+std::string encodeGif(int width, int height, std::vector<GifColorType> colours, int bits, RowAt rowAt,
+                      std::vector<uint8_t>& out) {
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, gifWrite, &error);
+    if (!gif) return "cannot start the GIF encoder";
+    ColorMapObject* map = GifMakeMapObject(1 << bits, colours.data());
+    bool ok = map && EGifPutScreenDesc(gif, width, height, bits, 0, map) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+    for (int y = 0; ok && y < height; ++y) ok = EGifPutLine(gif, const_cast<GifPixelType*>(rowAt(y)), width) == GIF_OK;
+    if (map) GifFreeMapObject(map);
+    if (EGifCloseFile(gif, &error) != GIF_OK) ok = false;
+    return ok ? std::string() : std::string("GIF encoding failed");
+}
+
+std::string encodeColourGif(const RgbImage& image, std::vector<uint8_t>& out) {
     // Palette of the picture's own colours; GIF holds at most 256.
     std::map<uint32_t, int> indexOf;
     std::vector<GifColorType> colours;
@@ -156,18 +176,8 @@ std::string encodeGif(const RgbImage& image, std::vector<uint8_t>& out) {
     int bits = 1;
     while ((1 << bits) < static_cast<int>(colours.size())) ++bits;
     colours.resize(static_cast<size_t>(1) << bits, GifColorType{0, 0, 0});
-
-    int error = 0;
-    GifFileType* gif = EGifOpen(&out, gifWrite, &error);
-    if (!gif) return "cannot start the GIF encoder";
-    ColorMapObject* map = GifMakeMapObject(1 << bits, colours.data());
-    bool ok = map && EGifPutScreenDesc(gif, image.width, image.height, bits, 0, map) == GIF_OK &&
-              EGifPutImageDesc(gif, 0, 0, image.width, image.height, false, nullptr) == GIF_OK;
-    for (int y = 0; ok && y < image.height; ++y)
-        ok = EGifPutLine(gif, indices.data() + static_cast<size_t>(y) * image.width, image.width) == GIF_OK;
-    if (map) GifFreeMapObject(map);
-    if (EGifCloseFile(gif, &error) != GIF_OK) ok = false;
-    return ok ? std::string() : std::string("GIF encoding failed");
+    return encodeGif(image.width, image.height, std::move(colours), bits,
+                     [&](int y) { return indices.data() + static_cast<size_t>(y) * image.width; }, out);
 }
 
 // --- BMP ---
@@ -182,15 +192,15 @@ void putLe32(std::vector<uint8_t>& out, uint32_t v) {
     putLe16(out, v >> 16);
 }
 
-// Bottom-up rows, each padded to four bytes: 1 bit per pixel with a black/white palette for
-// two-colour pictures, 24 bits (blue, green, red) otherwise.
-std::string encodeBmp(const RgbImage& image, std::vector<uint8_t>& out) {
-    const bool mono = isBlackAndWhite(image);
-    const uint32_t bitsPerPixel = mono ? 1 : 24;
-    const uint32_t stride = ((static_cast<uint32_t>(image.width) * bitsPerPixel + 31) / 32) * 4;
-    const uint32_t paletteBytes = mono ? 8 : 0;
+// Bottom-up rows, each padded to four bytes: 1 bit per pixel with a white/black palette for
+// two-tone pictures, 24 bits (blue, green, red) otherwise. `putRow` appends one row's pixels.
+template <typename PutRow>
+std::string encodeBmp(int width, int height, bool bilevel, PutRow putRow, std::vector<uint8_t>& out) {
+    const uint32_t bitsPerPixel = bilevel ? 1 : 24;
+    const uint32_t stride = ((static_cast<uint32_t>(width) * bitsPerPixel + 31) / 32) * 4;
+    const uint32_t paletteBytes = bilevel ? 8 : 0;
     const uint32_t offset = 14 + 40 + paletteBytes;
-    const uint64_t fileSize = offset + static_cast<uint64_t>(stride) * image.height;
+    const uint64_t fileSize = offset + static_cast<uint64_t>(stride) * height;
     if (fileSize > 0x7FFFFFFF) return "picture too large for BMP";
     out.clear();
     out.reserve(static_cast<size_t>(fileSize));
@@ -200,39 +210,52 @@ std::string encodeBmp(const RgbImage& image, std::vector<uint8_t>& out) {
     putLe32(out, 0);
     putLe32(out, offset);
     putLe32(out, 40);
-    putLe32(out, static_cast<uint32_t>(image.width));
-    putLe32(out, static_cast<uint32_t>(image.height));
+    putLe32(out, static_cast<uint32_t>(width));
+    putLe32(out, static_cast<uint32_t>(height));
     putLe16(out, 1);
     putLe16(out, bitsPerPixel);
     putLe32(out, 0);  // no compression
-    putLe32(out, stride * static_cast<uint32_t>(image.height));
+    putLe32(out, stride * static_cast<uint32_t>(height));
     putLe32(out, 3780);  // 96 dots per inch
     putLe32(out, 3780);
-    putLe32(out, mono ? 2 : 0);
+    putLe32(out, bilevel ? 2 : 0);
     putLe32(out, 0);
-    if (mono) {
-        putLe32(out, 0x00000000);  // index 0 black
-        putLe32(out, 0x00FFFFFF);  // index 1 white
+    if (bilevel) {
+        putLe32(out, 0x00FFFFFF);  // index 0 white
+        putLe32(out, 0x00000000);  // index 1 black
     }
-    for (int y = image.height - 1; y >= 0; --y) {
+    for (int y = height - 1; y >= 0; --y) {
         const size_t rowStart = out.size();
-        if (mono) {
-            const std::vector<uint8_t> row = packRow(image, y, [&](int x, int yy) { return isWhite(image, x, yy); });
-            out.insert(out.end(), row.begin(), row.end());
-        } else {
-            for (int x = 0; x < image.width; ++x) {
-                const uint8_t* px = image.pixel(x, y);
-                out.push_back(px[2]);
-                out.push_back(px[1]);
-                out.push_back(px[0]);
-            }
-        }
+        putRow(y, out);
         out.resize(rowStart + stride, 0);
     }
     return {};
 }
 
+std::string checkSize(int width, int height) {
+    if (width <= 0 || height <= 0) return "empty picture";
+    if (width > 65535 || height > 65535) return "picture too large";
+    return {};
+}
+
 }  // namespace
+
+BilevelImage BilevelImage::fromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border) {
+    const int pixels = (cellsAcross + 2 * border) * cellPixels;
+    BilevelImage image(pixels, pixels);
+    for (int cy = 0; cy < cellsAcross; ++cy) {
+        // One pixel row of this row of cells, copied down cellPixels - 1 times.
+        const int top = (cy + border) * cellPixels;
+        uint8_t* first = image.row(top);
+        for (int cx = 0; cx < cellsAcross; ++cx) {
+            if (!dark[static_cast<size_t>(cy) * cellsAcross + cx]) continue;
+            const int left = (cx + border) * cellPixels;
+            for (int x = left; x < left + cellPixels; ++x) first[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+        }
+        for (int k = 1; k < cellPixels; ++k) std::memcpy(image.row(top + k), first, image.stride);
+    }
+    return image;
+}
 
 bool imageFormatFromExtension(std::string_view extension, ImageFormat& format) {
     std::string lower(extension);
@@ -245,36 +268,149 @@ bool imageFormatFromExtension(std::string_view extension, ImageFormat& format) {
     return true;
 }
 
-std::string encodeImage(const RgbImage& image, ImageFormat format, std::vector<uint8_t>& out) {
+std::string encodeImage(const BilevelImage& image, ImageFormat format, std::vector<uint8_t>& out) {
     out.clear();
-    if (image.width <= 0 || image.height <= 0 ||
-        image.rgb.size() != static_cast<size_t>(image.width) * image.height * 3) {
-        return "empty or inconsistent picture";
+    if (std::string problem = checkSize(image.width, image.height); !problem.empty()) return problem;
+    if (image.stride != static_cast<size_t>(image.width + 7) / 8 || image.bits.size() != image.stride * image.height) {
+        return "inconsistent picture";
     }
-    if (image.width > 65535 || image.height > 65535) return "picture too large";
+    std::vector<uint8_t> row;
     switch (format) {
-        case ImageFormat::Png: return encodePng(image, out);
-        case ImageFormat::Jpeg: return encodeJpeg(image, out);
-        case ImageFormat::Gif: return encodeGif(image, out);
-        case ImageFormat::Bmp: return encodeBmp(image, out);
+        case ImageFormat::Png:
+            return encodePng(image.width, image.height, true, [&](int y) { return image.row(y); }, out);
+        case ImageFormat::Jpeg:
+            return encodeJpeg(image.width, image.height, true, [&](int y) {
+                expandRow(image, y, 0x00, 0xFF, row);
+                return row.data();
+            }, out);
+        case ImageFormat::Gif:
+            return encodeGif(image.width, image.height, {GifColorType{0xFF, 0xFF, 0xFF}, GifColorType{0, 0, 0}}, 1,
+                             [&](int y) {
+                                 expandRow(image, y, 1, 0, row);
+                                 return row.data();
+                             }, out);
+        case ImageFormat::Bmp:
+            return encodeBmp(image.width, image.height, true, [&](int y, std::vector<uint8_t>& bytes) {
+                bytes.insert(bytes.end(), image.row(y), image.row(y) + image.stride);
+            }, out);
     }
     return "unknown image format";
 }
 
-std::string writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) return "cannot create " + path + ": " + std::strerror(errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        std::remove(temporary.c_str());
-        return "cannot write " + path;
+std::string encodeImage(const RgbImage& image, ImageFormat format, std::vector<uint8_t>& out) {
+    out.clear();
+    if (std::string problem = checkSize(image.width, image.height); !problem.empty()) return problem;
+    if (image.rgb.size() != static_cast<size_t>(image.width) * image.height * 3) return "inconsistent picture";
+    if (isBlackAndWhite(image)) return encodeImage(toBilevel(image), format, out);
+    const auto rowAt = [&](int y) { return image.pixel(0, y); };
+    switch (format) {
+        case ImageFormat::Png: return encodePng(image.width, image.height, false, rowAt, out);
+        case ImageFormat::Jpeg: return encodeJpeg(image.width, image.height, false, rowAt, out);
+        case ImageFormat::Gif: return encodeColourGif(image, out);
+        case ImageFormat::Bmp:
+            return encodeBmp(image.width, image.height, false, [&](int y, std::vector<uint8_t>& bytes) {
+                for (int x = 0; x < image.width; ++x) {
+                    const uint8_t* px = image.pixel(x, y);
+                    bytes.push_back(px[2]);
+                    bytes.push_back(px[1]);
+                    bytes.push_back(px[0]);
+                }
+            }, out);
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return "cannot write " + path + ": " + reason;
+    return "unknown image format";
+}
+
+namespace {
+
+// `path` with the symbolic links of its last part followed (relative targets from the link's
+// folder). A dangling link gives the path it points at; a loop stops after 40 steps and fails
+// later, when the file is opened.
+std::string followLinks(const std::string& path) {
+    std::string current = path;
+    for (int step = 0; step < 40; ++step) {
+        struct stat st;
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        std::vector<char> target(static_cast<size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size()) return current;
+        std::string next(target.data(), static_cast<size_t>(n));
+        const size_t slash = current.find_last_of('/');
+        if (next[0] != '/' && slash != std::string::npos) next = current.substr(0, slash + 1) + next;
+        current = next;
+    }
+    return current;
+}
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new file beside `target`, made with the usual permissions (0666 less the umask). Returns
+// its descriptor and name, or -1 with errno set.
+int createTemporaryBeside(const std::string& target, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    const size_t slash = target.find_last_of('/');
+    const std::string prefix = target.substr(0, slash == std::string::npos ? 0 : slash + 1) + "." +
+                               target.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp-" +
+                               std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = prefix + std::to_string(counter++);
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = EIO;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, int* errorNumber) {
+    const auto failed = [&](const std::string& what, int error) {
+        if (errorNumber) *errorNumber = error;
+        return what + " " + path + ": " + std::strerror(error);
+    };
+    if (errorNumber) *errorNumber = 0;
+    const std::string target = followLinks(path);
+    std::string temporary;
+    const int fd = createTemporaryBeside(target, temporary);
+    if (fd < 0) return failed("cannot create", errno);
+
+    // A file that is replaced keeps its owner and permissions (the owner first: changing it may
+    // clear the set-id bits).
+    struct stat old;
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        // Without the right to give it away the new file stays ours, with the old permissions.
+        [[maybe_unused]] const int ownerKept = ::fchown(fd, old.st_uid, old.st_gid);
+        [[maybe_unused]] const int modeKept = ::fchmod(fd, old.st_mode & 07777);
+    }
+    int error = 0;
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return failed("cannot write", error);
+    }
+    // The rename itself reaches the disk with the folder.
+    const int folder = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
     return {};
 }

@@ -23,6 +23,28 @@ struct RgbImage {
     uint8_t* pixel(int x, int y) { return rgb.data() + (static_cast<size_t>(y) * width + x) * 3; }
 };
 
+// A two-tone picture: one bit per pixel, 1 = black, 0 = white; rows from the top, each `stride`
+// bytes, the leftmost pixel in the most significant bit.
+struct BilevelImage {
+    int width = 0;
+    int height = 0;
+    size_t stride = 0;
+    std::vector<uint8_t> bits;
+
+    BilevelImage() = default;
+    // All white.
+    BilevelImage(int w, int h)
+        : width(w), height(h), stride(static_cast<size_t>(w + 7) / 8), bits(stride * static_cast<size_t>(h), 0) {}
+    bool black(int x, int y) const { return (row(y)[x >> 3] >> (7 - (x & 7))) & 1; }
+    uint8_t* row(int y) { return bits.data() + static_cast<size_t>(y) * stride; }
+    const uint8_t* row(int y) const { return bits.data() + static_cast<size_t>(y) * stride; }
+
+    // A square grid of cellsAcross x cellsAcross cells, cell (x, y) black where
+    // dark[y * cellsAcross + x] is nonzero, each cell exactly cellPixels x cellPixels pixels,
+    // inside a white border `border` cells wide.
+    static BilevelImage fromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border);
+};
+
 enum class ImageFormat { Png, Jpeg, Gif, Bmp };
 
 // The format named by a file extension (without the dot, any case): png, jpg/jpeg, gif, bmp.
@@ -30,13 +52,19 @@ enum class ImageFormat { Png, Jpeg, Gif, Bmp };
 bool imageFormatFromExtension(std::string_view extension, ImageFormat& format);
 
 // Encodes `image` in `format` into `out`. Pictures whose pixels are all black or white are
-// written as compactly as the format allows (1-bit PNG, BMP and GIF, greyscale JPEG).
+// written as two-tone pictures (below).
 // Returns an empty string on success, else a one-line reason.
 std::string encodeImage(const RgbImage& image, ImageFormat format, std::vector<uint8_t>& out);
+// Two-tone pictures: PNG, GIF and BMP at one bit per pixel, JPEG in greyscale at quality 100.
+std::string encodeImage(const BilevelImage& image, ImageFormat format, std::vector<uint8_t>& out);
 
-// Writes `bytes` to `path` whole, or nothing at all (a temporary file renamed into place).
-// Returns an empty string on success, else a one-line reason.
-std::string writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes `bytes` to `path` whole, or leaves it as it was: the bytes go into a new file in the
+// same folder, are flushed to the disk, and that file is renamed over the target. A symbolic
+// link is followed, so its target gets the bytes and the link stays; a file that is replaced
+// keeps its permissions (and its owner, where that may be set).
+// Returns an empty string on success, else a one-line reason; `errorNumber`, when given, gets
+// the errno of the failure (0 on success).
+std::string writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, int* errorNumber = nullptr);
 
 // --- Reading (platform/imaging_read.cpp) ---
 
