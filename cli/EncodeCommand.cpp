@@ -2,6 +2,7 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -23,7 +24,9 @@ const char* const kEncodeHelp =
     "  -v, --symversion 0..40      symbol version, 0 = smallest that fits (default 0)\n"
     "      --strict-version        fail instead of growing the requested version\n"
     "  -m, --mask -1..7            data mask, -1 = chosen by penalty score (default -1)\n"
-    "  -e, --encoding utf-8|gb2312 how TEXT becomes bytes (default utf-8; gb2312 means GBK)\n"
+    "  -e, --encoding utf-8|gb2312|shift_jis\n"
+    "                              how TEXT becomes bytes (default utf-8; gb2312 means GBK);\n"
+    "                              only shift_jis text uses the QR kanji mode\n"
     "      --nul                   append one zero byte, as the desktop program does\n"
     "  -s, --scale 1..100          pixels per module in images (default 4)\n"
     "  -q, --quiet-zone 0..100     modules of light border (default 4)\n"
@@ -41,7 +44,7 @@ struct EncodeOptions {
     int version = 0;
     bool strictVersion = false;
     int mask = -1;
-    bool gbk = false;
+    CQREncoder::TextEncoding encoding = CQREncoder::TextEncoding::Utf8;
     bool appendNul = false;
     int scale = 4;
     int quietZone = 4;
@@ -109,9 +112,10 @@ int parseOptions(int argc, char** argv, EncodeOptions& options) {
             case 'e': {
                 std::string name = optarg;
                 for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-                if (name == "utf-8" || name == "utf8") options.gbk = false;
-                else if (name == "gb2312" || name == "gbk") options.gbk = true;
-                else return usageError(std::string("invalid encoding '") + optarg + "' (use utf-8 or gb2312)");
+                if (name == "utf-8" || name == "utf8") options.encoding = CQREncoder::TextEncoding::Utf8;
+                else if (name == "gb2312" || name == "gbk") options.encoding = CQREncoder::TextEncoding::Gbk;
+                else if (name == "shift_jis" || name == "shift-jis" || name == "sjis") options.encoding = CQREncoder::TextEncoding::ShiftJis;
+                else return usageError(std::string("invalid encoding '") + optarg + "' (use utf-8, gb2312 or shift_jis)");
                 break;
             }
             case kNul: options.appendNul = true; break;
@@ -147,12 +151,23 @@ int parseOptions(int argc, char** argv, EncodeOptions& options) {
     return -1;
 }
 
-// The text's bytes as the symbol will hold them.
-std::string symbolBytes(const EncodeOptions& options) {
-    std::string bytes = options.text;
-    if (options.gbk) bytes = platform::wideToMultiByte(platform::kCodePageAnsi, platform::utf8ToUtf16(bytes), false);
+// The text's bytes as the symbol will hold them, or false (with `error`) when the chosen code
+// page cannot hold every character of the text.
+bool symbolBytes(const EncodeOptions& options, std::string& bytes, std::string& error) {
+    bytes = options.text;
+    if (options.encoding != CQREncoder::TextEncoding::Utf8) {
+        const bool gbk = options.encoding == CQREncoder::TextEncoding::Gbk;
+        bytes = platform::wideToMultiByte(gbk ? platform::kCodePageGbk : platform::kCodePageShiftJis,
+                                          platform::utf8ToUtf16(options.text), false);
+        // A character the code page lacks becomes '?', a byte no double-byte character contains.
+        if (std::count(bytes.begin(), bytes.end(), '?') != std::count(options.text.begin(), options.text.end(), '?')) {
+            error = std::string("the text has characters that ") + (gbk ? "GBK" : "Shift JIS") +
+                    " cannot hold (or is not UTF-8)";
+            return false;
+        }
+    }
     if (options.appendNul) bytes += '\0';
-    return bytes;
+    return true;
 }
 
 bool render(const SymbolRenderer& renderer, OutputType type, bool toTerminal, std::string& out, std::string& error) {
@@ -181,23 +196,23 @@ int runEncode(int argc, char** argv) {
         printError("cannot read standard input");
         return kExitFailure;
     }
-    const std::string bytes = symbolBytes(options);
-    if (bytes.empty()) {
-        printError("no data to encode");
+    std::string bytes, error;
+    if (!symbolBytes(options, bytes, error)) {
+        printError(error);
         return kExitFailure;
     }
 
     auto encoder = std::make_unique<CQREncoder>();
     if (!encoder->encode(options.level, options.version, options.strictVersion ? 0 : 1, options.mask,
-                         reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()))) {
-        const int limit = options.strictVersion && options.version != 0 ? options.version : 40;
-        printError("data too long for version " + std::to_string(limit) + " at level " + kLevelNames[options.level]);
+                         reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()),
+                         options.encoding)) {
+        printError(encoder->describeFailure());
         return kExitFailure;
     }
 
     const bool toStdout = options.output.empty() || options.output == "-";
     const SymbolRenderer renderer(*encoder, options.scale, options.quietZone);
-    std::string out, error;
+    std::string out;
     if (!render(renderer, options.type, toStdout && ::isatty(STDOUT_FILENO), out, error)) {
         printError(error);
         return kExitFailure;

@@ -1,7 +1,5 @@
 #include "cli/SymbolRenderer.h"
 
-#include <cstring>
-
 #include "encoder/QR_Encode.h"
 
 SymbolRenderer::SymbolRenderer(const CQREncoder& encoder, int scale, int quietZone)
@@ -16,20 +14,8 @@ bool SymbolRenderer::darkWithQuietZone(int x, int y) const {
     return x >= 0 && y >= 0 && x < side_ && y < side_ && dark(x, y);
 }
 
-platform::RgbImage SymbolRenderer::toImage() const {
-    const int modulesAcross = side_ + 2 * quietZone_;
-    const int pixels = modulesAcross * scale_;
-    platform::RgbImage image(pixels, pixels, 0xFF);
-    const size_t rowBytes = static_cast<size_t>(pixels) * 3;
-    for (int my = 0; my < side_; ++my) {
-        // Draw one pixel row of this module row, then copy it down scale - 1 times.
-        uint8_t* first = image.pixel(0, (my + quietZone_) * scale_);
-        for (int mx = 0; mx < side_; ++mx) {
-            if (dark(mx, my)) std::memset(first + static_cast<size_t>((mx + quietZone_) * scale_) * 3, 0, static_cast<size_t>(scale_) * 3);
-        }
-        for (int k = 1; k < scale_; ++k) std::memcpy(first + k * rowBytes, first, rowBytes);
-    }
-    return image;
+platform::BilevelImage SymbolRenderer::toImage() const {
+    return platform::BilevelImage::fromCells(dark_.data(), side_, scale_, quietZone_);
 }
 
 std::string SymbolRenderer::toSvg() const {

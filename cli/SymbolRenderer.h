@@ -1,5 +1,6 @@
-// Draws a finished module matrix in the forms the command-line tool writes: a picture (each
-// module exactly scale x scale pixels, black on white), SVG, a 0/1 matrix, or half-block text.
+// Draws a finished module matrix in the forms the command-line tool writes: a two-tone picture
+// (each module exactly scale x scale pixels, black on white), SVG, a 0/1 matrix, or half-block
+// text.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ public:
     int side() const { return side_; }
     bool dark(int x, int y) const { return dark_[static_cast<size_t>(y) * side_ + x] != 0; }
 
-    platform::RgbImage toImage() const;
+    platform::BilevelImage toImage() const;
     std::string toSvg() const;
     // `side` lines of `side` characters '1' (dark) or '0', rows from the top, no quiet zone.
     std::string toMatrixText() const;

@@ -105,11 +105,14 @@ private:
     iconv_t handle_;
 };
 
-// glibc names the Windows flavour of GBK (with the euro sign at 0x80) CP936.
+// glibc names the Windows flavours of GBK (with the euro sign at 0x80) CP936 and of Shift JIS
+// CP932.
 const char* const kGbkName = "CP936";
+const char* const kShiftJisName = "CP932";
 
-std::string wideToGbk(std::u16string_view text) {
-    IconvConverter converter(kGbkName, "UTF-32LE");
+// To the double-byte code page iconv knows as `codePageName`.
+std::string wideToDoubleByte(std::u16string_view text, const char* codePageName) {
+    IconvConverter converter(codePageName, "UTF-32LE");
     std::string out;
     out.reserve(text.size() * 2);
     for (size_t i = 0; i < text.size(); ++i) {
@@ -236,7 +239,9 @@ std::string wideToMultiByte(unsigned codePage, std::u16string_view text, bool wi
     if (codePage == kCodePageUtf8) {
         out = utf16ToUtf8(text);
     } else if (codePage == kCodePageAnsi || codePage == kCodePageGbk) {
-        out = wideToGbk(text);
+        out = wideToDoubleByte(text, kGbkName);
+    } else if (codePage == kCodePageShiftJis) {
+        out = wideToDoubleByte(text, kShiftJisName);
     } else {
         return out;
     }

@@ -1,6 +1,6 @@
 // Code-page conversions between UTF-16 interface text and bytes, with the semantics of the
 // platform's wide/multibyte conversions. Code page 0 is the system's ANSI code page, which
-// for this program is 936 (GBK); 65001 is UTF-8.
+// for this program is 936 (GBK); 65001 is UTF-8; 932 (Shift JIS) is written only.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@ namespace platform {
 inline constexpr unsigned kCodePageAnsi = 0;
 inline constexpr unsigned kCodePageGbk = 936;
 inline constexpr unsigned kCodePageUtf8 = 65001;
+inline constexpr unsigned kCodePageShiftJis = 932;
 
 // UTF-16 to bytes. Characters the code page cannot hold become '?'; in UTF-8, unpaired
 // surrogates become U+FFFD. With `withTerminator` one zero byte is appended, as a conversion

@@ -14,7 +14,10 @@
 
 #include "encoder/QR_Encode.h"
 #include "platform/imaging.h"
+#include "platform/text.h"
 #include "tests/cli/ProcessRunner.h"
+#include "tests/support/IndependentReaders.h"
+#include "tests/support/SampleTexts.h"
 
 namespace {
 
@@ -26,11 +29,14 @@ ProcessResult cli(std::vector<std::string> args, const std::string& input = "", 
     return runProcess(args, input, env);
 }
 
+using Encoding = CQREncoder::TextEncoding;
+
 // The matrix text CQREncoder gives for these bytes, rows from the top.
-std::string expectedMatrix(const std::string& bytes, int level, int version = 0, int mask = -1) {
+std::string expectedMatrix(const std::string& bytes, int level, int version = 0, int mask = -1,
+                           Encoding encoding = Encoding::Utf8) {
     auto e = std::make_unique<CQREncoder>();
     EXPECT_EQ(e->encode(level, version, 1, mask, reinterpret_cast<const unsigned char*>(bytes.data()),
-                        static_cast<int>(bytes.size())), 1);
+                        static_cast<int>(bytes.size()), encoding), 1);
     std::string out;
     for (int y = 0; y < e->side; ++y) {
         for (int x = 0; x < e->side; ++x) out += e->modules[x][y] ? '1' : '0';
@@ -51,9 +57,61 @@ TEST(EncodeCommand, MatrixOfTextAndStandardInput) {
     EXPECT_EQ(cli({"encode", "-tmatrix", "-lH", "-v", "5", "-m", "3", "x"}).out, expectedMatrix("x", 3, 5, 3));
 }
 
-TEST(EncodeCommand, GbkEncodingOfText) {
-    EXPECT_EQ(cli({"encode", "-t", "matrix", "-e", "gb2312", "中文"}).out, expectedMatrix("\xD6\xD0\xCE\xC4", 0));
+TEST(EncodeCommand, GbkAndShiftJisEncodingOfText) {
+    EXPECT_EQ(cli({"encode", "-t", "matrix", "-e", "gb2312", "中文"}).out,
+              expectedMatrix("\xD6\xD0\xCE\xC4", 0, 0, -1, Encoding::Gbk));
     EXPECT_EQ(cli({"encode", "-t", "matrix", "中文"}).out, expectedMatrix("中文", 0));
+    // Shift JIS text goes in kanji mode.
+    const std::string sjis = "\x93\xFA\x96\x7B\x8C\xEA";  // 日本語
+    EXPECT_EQ(cli({"encode", "-t", "matrix", "-e", "shift_jis", "日本語"}).out,
+              expectedMatrix(sjis, 0, 0, -1, Encoding::ShiftJis));
+    auto e = std::make_unique<CQREncoder>();
+    ASSERT_EQ(e->encode(0, 0, 1, -1, reinterpret_cast<const unsigned char*>(sjis.data()), 6, Encoding::ShiftJis), 1);
+    ASSERT_EQ(e->segmentCount, 1);
+    EXPECT_EQ(e->segmentModes[0], CQREncoder::kModeKanji);
+    // A character the code page lacks is refused, not written as '?'.
+    const ProcessResult r = cli({"encode", "-t", "matrix", "-e", "gb2312", "a😀?"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "merovask-cli: the text has characters that GBK cannot hold (or is not UTF-8)\n");
+}
+
+// Every symbol reads back exactly in zxing-cpp (as text, kanji mode meaning Shift JIS to it) and
+// zbar (raw bytes), in each encoding that holds the text.
+TEST(EncodeCommand, SymbolsInEveryScriptReadBackInZxingAndZbar) {
+    char dirTemplate[] = "/tmp/merovask-cli-scripts-XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    const std::string dir = dirTemplate;
+    struct Encoded {
+        const char* option;
+        unsigned codePage;
+        const char* zxingCharset;  // what byte-mode text is read as; "" lets zxing-cpp guess
+    };
+    const Encoded encodings[] = {{"utf-8", platform::kCodePageUtf8, ""},
+                                 {"gb2312", platform::kCodePageGbk, "GB18030"},
+                                 {"shift_jis", platform::kCodePageShiftJis, "Shift_JIS"}};
+    int symbols = 0;
+    for (const testsupport::SampleText& sample : testsupport::kSampleTexts) {
+        const std::string utf8 = platform::utf16ToUtf8(sample.text);
+        for (const Encoded& encoding : encodings) {
+            std::string bytes;
+            if (!testsupport::encodeIn(encoding.codePage, sample.text, bytes)) continue;
+            SCOPED_TRACE(std::string(sample.name) + " in " + encoding.option);
+            const std::string path = dir + "/" + sample.name + "-" + encoding.option + ".png";
+            ASSERT_EQ(cli({"encode", "-e", encoding.option, "-o", path, utf8}).status, 0);
+            platform::RgbImage image;
+            ASSERT_EQ(platform::decodeImageFile(path, image), "");
+            const testsupport::Reading zx = testsupport::readWithZxing(image, encoding.zxingCharset);
+            ASSERT_TRUE(zx.found);
+            EXPECT_EQ(zx.textUtf8, utf8);
+            EXPECT_EQ(zx.bytes, bytes);
+            const testsupport::Reading zbar = testsupport::readWithZbar(image);
+            ASSERT_TRUE(zbar.found);
+            EXPECT_EQ(zbar.bytes, bytes);
+            ++symbols;
+        }
+    }
+    EXPECT_EQ(symbols, 19);
+    EXPECT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
 }
 
 TEST(EncodeCommand, HalfBlockTextForTheTerminal) {
@@ -103,11 +161,13 @@ TEST(EncodeCommand, FailuresAndUsageErrors) {
     const std::string tooLong(3000, 'a');
     ProcessResult r = cli({"encode", "-l", "H", "-t", "matrix", tooLong});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "merovask-cli: data too long for version 40 at level H\n");
+    EXPECT_EQ(r.err, "merovask-cli: data too long for version 40 at level H: 3000 bytes need 3003 data codewords, "
+                     "the symbol holds 1276\n");
     EXPECT_TRUE(r.out.empty());
     r = cli({"encode", "-v", "2", "--strict-version", "-t", "matrix", std::string(40, 'a')});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "merovask-cli: data too long for version 2 at level L\n");
+    EXPECT_EQ(r.err, "merovask-cli: data too long for version 2 at level L: 40 bytes need 42 data codewords, the "
+                     "symbol holds 34; version 3 is the smallest that fits\n");
     r = cli({"encode", "-v", "2", "-t", "matrix", std::string(40, 'a')});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, expectedMatrix(std::string(40, 'a'), 0, 2));
