@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSystemTrayIcon>
 
@@ -60,8 +61,9 @@ public:
             const int index = static_cast<int>(request.filterIndex) - 1;
             if (index >= 0 && index < filters.size()) dialog.selectNameFilter(filters[index]);
         }
-        if (!request.defExt.empty()) dialog.setDefaultSuffix(toQString(request.defExt));
-        if (!(request.flags & OFN_OVERWRITEPROMPT)) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // GetSaveFileName adds the extension and asks the overwrite question itself, about the
+        // name it ends up with.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (!request.initialFile.empty()) dialog.selectFile(toQString(request.initialFile));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         chosen = fromQString(dialog.selectedFiles().front());
@@ -70,6 +72,14 @@ public:
             *filterIndex = index >= 0 ? static_cast<DWORD>(index + 1) : request.filterIndex;
         }
         return true;
+    }
+
+    bool confirmOverwrite(HWND owner, const std::u16string& path) override {
+        QWidget* parent = nullptr;
+        if (qtdetail::WindowPtr w = qtdetail::lookup(owner)) parent = w->widget;
+        const QString question = toQString(path) + QStringLiteral(" 已存在。\n要替换它吗？");
+        return QMessageBox::question(parent, QStringLiteral("确认另存为"), question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
     }
 
     bool setClipboardText(std::u16string_view text) override {
@@ -166,6 +176,34 @@ std::vector<NOTIFYICONDATA>::iterator findIcon(HWND hwnd, UINT id) {
                         [&](const NOTIFYICONDATA& d) { return d.hWnd == hwnd && d.uID == id; });
 }
 
+char16_t asciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+bool equalNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    return true;
+}
+
+// The extensions a filter's patterns name: "*.png;*.jpeg" gives png and jpeg.
+std::vector<std::u16string_view> patternExtensions(std::u16string_view patterns) {
+    std::vector<std::u16string_view> out;
+    while (!patterns.empty()) {
+        const size_t end = std::min(patterns.find(u';'), patterns.size());
+        std::u16string_view one = patterns.substr(0, end);
+        if (one.size() > 2 && one.substr(0, 2) == u"*." && one.find_first_of(u"*?", 2) == std::u16string_view::npos) {
+            out.push_back(one.substr(2));
+        }
+        patterns.remove_prefix(std::min(end + 1, patterns.size()));
+    }
+    return out;
+}
+
+bool fileExists(const std::u16string& path) {
+    struct stat st;
+    return ::stat(utf16ToUtf8(path).c_str(), &st) == 0;
+}
+
 bool runFileDialog(OPENFILENAME* ofn, bool save) {
     if (!ofn) return false;
     FileDialogRequest request;
@@ -177,20 +215,23 @@ bool runFileDialog(OPENFILENAME* ofn, bool save) {
     request.defExt = ofn->defExt;
     request.title = ofn->title;
     request.flags = ofn->flags;
-    std::u16string chosen;
-    DWORD filterIndex = ofn->nFilterIndex;
-    if (!CurrentShellProvider().fileDialog(request, chosen, &filterIndex) || chosen.empty()) return false;
-    if (save && !ofn->defExt.empty()) {
-        const size_t slash = chosen.find_last_of(u'/');
-        const size_t dot = chosen.find_last_of(u'.');
-        if (dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash)) {
-            chosen += u'.';
-            chosen += ofn->defExt;
+    ShellProvider& provider = CurrentShellProvider();
+    for (;;) {
+        std::u16string chosen;
+        DWORD filterIndex = request.filterIndex;
+        if (!provider.fileDialog(request, chosen, &filterIndex) || chosen.empty()) return false;
+        if (save) chosen = SaveFileNameWithExtension(chosen, ofn->filters, filterIndex, ofn->defExt);
+        // Declining to replace the file goes back to the dialog, with the name it was asked about.
+        if (save && (ofn->flags & OFN_OVERWRITEPROMPT) && fileExists(chosen) &&
+            !provider.confirmOverwrite(ofn->hwndOwner, chosen)) {
+            request.initialFile = chosen;
+            request.filterIndex = filterIndex;
+            continue;
         }
+        ofn->file = chosen;
+        ofn->nFilterIndex = filterIndex;
+        return true;
     }
-    ofn->file = chosen;
-    ofn->nFilterIndex = filterIndex;
-    return true;
 }
 
 void flatten(const HMENU__* menu, std::vector<MenuItemInfo>& out) {
@@ -223,6 +264,30 @@ ShellProvider& CurrentShellProvider() {
 
 bool GetOpenFileName(OPENFILENAME* ofn) { return runFileDialog(ofn, false); }
 bool GetSaveFileName(OPENFILENAME* ofn) { return runFileDialog(ofn, true); }
+
+std::u16string SaveFileNameWithExtension(const std::u16string& chosen, const std::vector<FileFilter>& filters,
+                                         DWORD filterIndex, const std::u16string& defExt) {
+    if (defExt.empty()) return chosen;
+    const size_t slash = chosen.find_last_of(u'/');
+    const size_t nameStart = slash == std::u16string::npos ? 0 : slash + 1;
+    const size_t dot = chosen.find_last_of(u'.');
+    // A leading dot starts a hidden file's name, not an extension.
+    const bool hasExtension = dot != std::u16string::npos && dot > nameStart;
+    if (hasExtension) {
+        const std::u16string_view extension = std::u16string_view(chosen).substr(dot + 1);
+        for (const FileFilter& filter : filters)
+            for (std::u16string_view known : patternExtensions(filter.pattern))
+                if (equalNoCase(extension, known)) return chosen;
+    }
+    std::u16string_view added = defExt;
+    if (filterIndex >= 1 && filterIndex <= filters.size()) {
+        const auto extensions = patternExtensions(filters[filterIndex - 1].pattern);
+        if (!extensions.empty()) added = extensions.front();
+    }
+    std::u16string out = chosen;
+    if (out.back() != u'.') out += u'.';
+    return out + std::u16string(added);
+}
 
 bool SetClipboardUnicodeText(HWND, std::u16string_view text) { return CurrentShellProvider().setClipboardText(text); }
 
@@ -383,6 +448,14 @@ bool ScriptedShell::fileDialog(const FileDialogRequest& request, std::u16string&
     chosen = answer.path;
     if (filterIndex) *filterIndex = answer.filterIndex;
     return true;
+}
+
+bool ScriptedShell::confirmOverwrite(HWND, const std::u16string& path) {
+    overwriteQuestions.push_back(path);
+    if (overwriteAnswers.empty()) return true;
+    const bool yes = overwriteAnswers.front();
+    overwriteAnswers.pop_front();
+    return yes;
 }
 
 bool ScriptedShell::setClipboardText(std::u16string_view text) {

@@ -42,16 +42,23 @@ struct OPENFILENAME {
     std::vector<FileFilter> filters;
     DWORD nFilterIndex = 1;   // 1-based; in: the filter shown first, out: the one chosen
     std::u16string file;      // in: the initial name; out: the chosen path
-    std::u16string defExt;    // without the dot; appended to a chosen name without extension
+    std::u16string defExt;    // without the dot; see SaveFileNameWithExtension
     std::u16string title;     // empty: the default title
     DWORD flags = 0;          // OFN_*
 };
 
-// Shows the dialog; false when the user cancels. On success ofn->file holds the chosen path:
-// for the save dialog, a name without an extension gets "." + defExt (when defExt is set), and
-// with OFN_OVERWRITEPROMPT the user has confirmed replacing an existing file.
+// Shows the dialog; false when the user cancels. On success ofn->file holds the chosen path.
+// For the save dialog the path is SaveFileNameWithExtension's, and with OFN_OVERWRITEPROMPT the
+// user has confirmed replacing that file when it exists (declining goes back to the dialog).
 bool GetOpenFileName(OPENFILENAME* ofn);
 bool GetSaveFileName(OPENFILENAME* ofn);
+
+// The name the save dialog gives for `chosen` when `defExt` is set: a name whose extension is
+// one of the filters' ("*.png;*.jpeg" names png and jpeg; compared without regard to case) is
+// kept; any other name gets the extension of the chosen filter (1-based `filterIndex`), or
+// `defExt` when that filter names none. Without `defExt` the name is kept.
+std::u16string SaveFileNameWithExtension(const std::u16string& chosen, const std::vector<FileFilter>& filters,
+                                         DWORD filterIndex, const std::u16string& defExt);
 
 // ---------------------------------------------------------------------------------------------
 // Clipboard.
@@ -183,8 +190,12 @@ struct MenuItemInfo {
 class ShellProvider {
 public:
     virtual ~ShellProvider() = default;
-    // The chosen path (and the 1-based filter index in *filterIndex), or false on cancel.
+    // The chosen path (and the 1-based filter index in *filterIndex), or false on cancel. The
+    // provider asks no overwrite question: GetSaveFileName asks confirmOverwrite about the
+    // name it ends up with.
     virtual bool fileDialog(const FileDialogRequest& request, std::u16string& chosen, DWORD* filterIndex) = 0;
+    // The save dialog's question whether the existing file `path` may be replaced.
+    virtual bool confirmOverwrite(HWND owner, const std::u16string& path) = 0;
     virtual bool setClipboardText(std::u16string_view text) = 0;
     virtual std::optional<std::u16string> clipboardText() = 0;
     // The tray icon of (hwnd, id) appears, changes or goes; false when there is no tray.
@@ -214,6 +225,10 @@ public:
     std::deque<DialogAnswer> dialogAnswers;
     // The requests the dialogs were shown with.
     std::vector<FileDialogRequest> dialogRequests;
+    // Answers to the overwrite questions, in order; with none left the answer is yes.
+    std::deque<bool> overwriteAnswers;
+    // The files the overwrite questions were about.
+    std::vector<std::u16string> overwriteQuestions;
 
     // The clipboard; clipboardAvailable = false makes every clipboard call fail.
     bool clipboardAvailable = true;
@@ -236,6 +251,7 @@ public:
     std::vector<std::u16string> openedTargets;
 
     bool fileDialog(const FileDialogRequest& request, std::u16string& chosen, DWORD* filterIndex) override;
+    bool confirmOverwrite(HWND owner, const std::u16string& path) override;
     bool setClipboardText(std::u16string_view text) override;
     std::optional<std::u16string> clipboardText() override;
     bool trayShow(const NOTIFYICONDATA& icon) override;

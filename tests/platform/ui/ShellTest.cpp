@@ -17,30 +17,34 @@ protected:
     ScriptedShell shell;
 };
 
-TEST_F(ShellTest, SaveDialogAddsTheDefaultExtensionOnlyWhenMissing) {
-    shell.dialogAnswers.push_back({true, u"/tmp/out/symbol", 2});
-    shell.dialogAnswers.push_back({true, u"/tmp/out.d/symbol.jpg", 1});
-    shell.dialogAnswers.push_back({true, u"/tmp/out.d/symbol", 1});
+// A name without one of the filters' extensions gets the chosen filter's, so the name says what
+// is written in it.
+TEST_F(ShellTest, SaveDialogGivesTheChosenFiltersExtension) {
+    const std::pair<std::u16string, DWORD> answers[] = {
+        {u"/tmp/out/symbol", 2}, {u"/tmp/out.d/symbol.JPEG", 1}, {u"/tmp/out.d/symbol", 1},
+        {u"/tmp/a.txt", 3},      {u"/tmp/b.", 1},               {u"/tmp/.hidden", 1}};
+    for (const auto& [path, filter] : answers) shell.dialogAnswers.push_back({true, path, filter});
     shell.dialogAnswers.push_back({false, u"", 1});
     OPENFILENAME ofn;
-    ofn.filters = {{u"PNG", u"*.png"}, {u"JPEG", u"*.jpg"}};
+    ofn.filters = {{u"PNG", u"*.png"}, {u"JPEG", u"*.jpg;*.jpeg"}, {u"All", u"*.*"}};
     ofn.file = u"2026128";
     ofn.defExt = u"png";
     ofn.flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    ASSERT_TRUE(GetSaveFileName(&ofn));
-    EXPECT_EQ(ofn.file, u"/tmp/out/symbol.png");
-    EXPECT_EQ(ofn.nFilterIndex, 2u);
-    ASSERT_TRUE(GetSaveFileName(&ofn));
-    EXPECT_EQ(ofn.file, u"/tmp/out.d/symbol.jpg");
-    ASSERT_TRUE(GetSaveFileName(&ofn));
-    EXPECT_EQ(ofn.file, u"/tmp/out.d/symbol.png");  // the dot of the directory does not count
+    const std::u16string expected[] = {u"/tmp/out/symbol.jpg", u"/tmp/out.d/symbol.JPEG", u"/tmp/out.d/symbol.png",
+                                       u"/tmp/a.txt.png",      u"/tmp/b.png",             u"/tmp/.hidden.png"};
+    for (const std::u16string& name : expected) {
+        ASSERT_TRUE(GetSaveFileName(&ofn));
+        EXPECT_EQ(ofn.file, name);
+    }
+    EXPECT_EQ(ofn.nFilterIndex, 1u);
     EXPECT_FALSE(GetSaveFileName(&ofn));  // cancelled
     EXPECT_FALSE(GetOpenFileName(&ofn));  // no answers left
-    ASSERT_EQ(shell.dialogRequests.size(), 5u);
+    ASSERT_EQ(shell.dialogRequests.size(), 8u);
     EXPECT_TRUE(shell.dialogRequests[0].save);
     EXPECT_EQ(shell.dialogRequests[0].initialFile, u"2026128");
-    EXPECT_EQ(shell.dialogRequests[0].filters[1].pattern, u"*.jpg");
-    EXPECT_FALSE(shell.dialogRequests[4].save);
+    EXPECT_EQ(shell.dialogRequests[0].filters[1].pattern, u"*.jpg;*.jpeg");
+    EXPECT_FALSE(shell.dialogRequests[7].save);
+    EXPECT_TRUE(shell.overwriteQuestions.empty());  // none of the files exists
 }
 
 TEST_F(ShellTest, ClipboardText) {
