@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpressionValidator>
@@ -369,6 +370,28 @@ private:
     std::vector<Pending> pending_;
 };
 
+// A multi-line field refuses, whole, a paste or drop that would take it past its limit: cutting
+// it would lose its end unseen, and laying out megabytes would hold up the program for seconds.
+class MultiLineEdit : public QPlainTextEdit {
+public:
+    MultiLineEdit(HWND hwnd, QWidget* parent) : QPlainTextEdit(parent), hwnd_(hwnd) {}
+
+protected:
+    void insertFromMimeData(const QMimeData* source) override {
+        EntryGuard guard;
+        WindowPtr w = lookup(hwnd_);
+        if (w && w->control && w->control->limit > 0 && source && source->hasText()) {
+            const QTextCursor cursor = textCursor();
+            const qsizetype kept = document()->characterCount() - 1 - (cursor.selectionEnd() - cursor.selectionStart());
+            if (kept + source->text().size() > w->control->limit) return;
+        }
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+
+private:
+    HWND hwnd_;
+};
+
 class ComboWidget : public QComboBox {
 public:
     ComboWidget(HWND hwnd, QWidget* parent) : QComboBox(parent), hwnd_(hwnd) {}
@@ -426,7 +449,7 @@ bool createControl(WindowRecord& rec, QWidget* parentWidget) {
     QWidget* widget = nullptr;
     if (rec.kind == WindowKind::Edit) {
         if (style & ES_MULTILINE) {
-            auto* edit = new QPlainTextEdit(parentWidget);
+            auto* edit = new MultiLineEdit(hwnd, parentWidget);
             edit->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
             edit->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
             const bool wrap = !(style & ES_AUTOHSCROLL) && !(style & WS_HSCROLL);
