@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "app/MainWnd.h"
 #include "app/QRDECODEUIHandler.h"
+#include "app/UIMsgBox.h"
 #include "bkres/bkfontpool.h"
 #include "bkwin/bknotify.h"
 #include "bkwin/bktabctrl.h"
@@ -52,21 +56,38 @@ std::vector<std::u16string> NumberItems(int first, int last) {
     return items;
 }
 
-// The format named by the last three characters of a file name, compared case-sensitively: a
-// name ending in "PNG" or "jpeg" names none.
-bool FormatFromFileName(const std::u16string& path, platform::ImageFormat& format) {
-    const size_t slash = path.find_last_of(u'/');
-    const std::u16string_view name = slash == std::u16string::npos ? std::u16string_view(path)
-                                                                   : std::u16string_view(path).substr(slash + 1);
-    if (name.size() < 3) return false;
-    const std::u16string_view ending = name.substr(name.size() - 3);
-    if (ending == u"jpg") format = platform::ImageFormat::Jpeg;
-    else if (ending == u"bmp") format = platform::ImageFormat::Bmp;
-    else if (ending == u"gif") format = platform::ImageFormat::Gif;
-    else if (ending == u"png") format = platform::ImageFormat::Png;
-    else return false;
-    return true;
+// The save dialog's filters, in the order of their formats. The dialog gives a name without one
+// of these extensions the chosen filter's, so the name always says the format.
+const platform::ImageFormat kSaveFormats[] = {platform::ImageFormat::Png, platform::ImageFormat::Jpeg,
+                                              platform::ImageFormat::Gif, platform::ImageFormat::Bmp};
+std::vector<platform::FileFilter> SaveFilters() {
+    return {{u"PNG(*.png)", u"*.png"}, {u"JPEG(*.jpg)", u"*.jpg;*.jpeg"}, {u"GIF(*.gif)", u"*.gif"},
+            {u"位图格式(*.bmp)", u"*.bmp"}};
 }
+
+// The format the file name's extension names (any case, jpeg as jpg), else the chosen filter's.
+platform::ImageFormat SaveFormat(const std::u16string& path, DWORD filterIndex) {
+    const size_t slash = path.find_last_of(u'/');
+    const size_t dot = path.find_last_of(u'.');
+    platform::ImageFormat format;
+    if (dot != std::u16string::npos && (slash == std::u16string::npos || dot > slash) &&
+        platform::imageFormatFromExtension(platform::utf16ToUtf8(path.substr(dot + 1)), format)) {
+        return format;
+    }
+    return kSaveFormats[filterIndex >= 1 && filterIndex <= std::size(kSaveFormats) ? filterIndex - 1 : 0];
+}
+
+// Reasons a save fails, by errno.
+struct SaveFailureReason {
+    int errorNumber;
+    std::u16string_view text;
+};
+constexpr SaveFailureReason kSaveFailureReasons[] = {
+    {EACCES, u"没有写入权限"},   {EPERM, u"没有写入权限"},       {EROFS, u"磁盘是只读的"},
+    {ENOSPC, u"磁盘空间不足"},   {EDQUOT, u"磁盘空间不足"},      {ENOENT, u"文件夹不存在"},
+    {ENOTDIR, u"文件夹不存在"},  {EISDIR, u"已有同名的文件夹"},  {ENAMETOOLONG, u"文件名太长"},
+    {EFBIG, u"文件太大"},        {EIO, u"磁盘读写出错"},
+};
 
 }  // namespace
 
@@ -121,6 +142,8 @@ void CQRENCODEUIHandler::CreateContentFields() {
     auto make = [&](int id) {
         HWND field = CreateWindowEx(0, platform::kRichEditClass, u"", style, 0, 0, 0, 0, host, id, nullptr);
         platform::SetWindowFont(field, font, false);
+        // A paste that would make the text longer than any symbol holds is refused.
+        platform::Edit_LimitText(field, kMaxContentLength);
         return field;
     };
     m_hTextContent = make(IDC_TEXT_CONTENT);
@@ -234,14 +257,18 @@ void CQRENCODEUIHandler::Generate() {
         text += kCreditText;
         m_bAppendCredit = false;
     }
-    const unsigned codePage = encoding == 1 ? platform::kCodePageUtf8 : platform::kCodePageAnsi;
-    // The terminating zero is part of the data: every symbol ends with one 0x00 byte.
-    const std::string bytes = platform::wideToMultiByte(codePage, text, true);
-
+    const bool utf8 = encoding == 1;
     auto encoder = std::make_unique<CQREncoder>();
-    const bool ok = bytes.size() <= static_cast<size_t>(CQREncoder::kMaxSourceLength) &&
-                    encoder->encode(level, version, 1, -1, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                    static_cast<int>(bytes.size())) == 1;
+    bool ok = false;
+    // Text that no symbol holds is refused before it is converted (it may be megabytes).
+    if (text.size() <= static_cast<size_t>(kMaxContentLength)) {
+        // The terminating zero is part of the data: every symbol ends with one 0x00 byte.
+        const std::string bytes =
+            platform::wideToMultiByte(utf8 ? platform::kCodePageUtf8 : platform::kCodePageAnsi, text, true);
+        ok = encoder->encode(level, version, 1, -1, reinterpret_cast<const unsigned char*>(bytes.data()),
+                             static_cast<int>(bytes.size()),
+                             utf8 ? CQREncoder::TextEncoding::Utf8 : CQREncoder::TextEncoding::Gbk) == 1;
+    }
     m_bHasSymbol = ok;
     if (ok) {
         DrawSymbol(*encoder);
@@ -254,6 +281,9 @@ void CQRENCODEUIHandler::DrawSymbol(const CQREncoder& encoder) {
     ReleaseSymbolImage();
     const int side = encoder.side;
     m_nSymbolPixels = side + 2 * kQuietZone;
+    m_symbolModules.resize(static_cast<size_t>(side) * side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) m_symbolModules[static_cast<size_t>(y) * side + x] = encoder.modules[x][y];
 
     // The monochrome symbol image, one pixel per module, made from its bits in one call (rows
     // padded to 16 bits, a set bit is white) rather than pixel by pixel: a version-40 symbol
@@ -310,6 +340,15 @@ std::u16string CQRENCODEUIHandler::DefaultFileName(const std::tm& t) {
            Decimal(t.tm_min) + Decimal(t.tm_sec);
 }
 
+std::u16string CQRENCODEUIHandler::SaveFailureText(int errorNumber) {
+    std::u16string reason;
+    for (const SaveFailureReason& r : kSaveFailureReasons) {
+        if (r.errorNumber == errorNumber) reason = r.text;
+    }
+    if (reason.empty()) reason = platform::utf8ToUtf16(std::strerror(errorNumber));
+    return u"保存失败：" + reason;
+}
+
 void CQRENCODEUIHandler::Save() {
     if (!m_bHasSymbol) return;
 
@@ -319,41 +358,31 @@ void CQRENCODEUIHandler::Save() {
 
     platform::OPENFILENAME ofn;
     ofn.hwndOwner = GetActiveWindow();
-    ofn.filters = {{u"位图格式(*.png)", u"*.png"},
-                   {u"JPEG(*.jpg)", u"*.jpg"},
-                   {u"GIF(*.gif)", u"*.gif"},
-                   {u"PNG(*.bmp)", u"*.bmp"}};
+    ofn.filters = SaveFilters();
     ofn.file = DefaultFileName(local);
     ofn.defExt = u"png";
     ofn.flags = platform::OFN_HIDEREADONLY | platform::OFN_OVERWRITEPROMPT;
     if (!platform::GetSaveFileName(&ofn)) return;
 
-    platform::ImageFormat format;
-    if (!FormatFromFileName(ofn.file, format)) return;
-
     // A list without a selection (text typed into it) saves at scale 1.
     const int scale = std::max(1, platform::ComboBox_GetCurSel(m_hScaleList) + 1);
-    const int pixels = m_nSymbolPixels * scale;
-
-    // The preview resampled to the saved size, on a bitmap of the screen's depth.
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, pixels, pixels);
-    HDC dc = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    platform::RgbImage image;
-    bool drawn = false;
-    if (bitmap && dc) {
-        HBITMAP old = SelectObject(dc, bitmap);
-        drawn = StretchBlt(dc, 0, 0, pixels, pixels, m_preview.GetDC(), 0, 0, kPreviewSide, kPreviewSide, SRCCOPY);
-        SelectObject(dc, old);
-        drawn = drawn && BitmapToRgbImage(bitmap, image);
-    }
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-    if (!drawn) return;
-
+    const int side = m_nSymbolPixels - 2 * kQuietZone;
+    const platform::BilevelImage image =
+        platform::BilevelImage::fromCells(m_symbolModules.data(), side, scale, kQuietZone);
     std::vector<uint8_t> encoded;
-    if (!platform::encodeImage(image, format, encoded).empty()) return;
-    // Written whole or not at all: a failed write leaves no partial file.
-    platform::writeFileAtomically(platform::utf16ToUtf8(ofn.file), encoded);
+    if (!platform::encodeImage(image, SaveFormat(ofn.file, ofn.nFilterIndex), encoded).empty()) {
+        ShowSaveFailure(u"保存失败：图片编码出错");
+        return;
+    }
+    int error = 0;
+    if (!platform::writeFileAtomically(platform::utf16ToUtf8(ofn.file), encoded, &error).empty()) {
+        ShowSaveFailure(SaveFailureText(error));
+    }
+}
+
+void CQRENCODEUIHandler::ShowSaveFailure(const std::u16string& text) {
+    CBkSafeMsgBox2 box;
+    m_pSaveFailureBox = &box;
+    box.Show(text, u"", MB_OK | MB_ICONEXCLAMATION, nullptr, m_pMainWnd->GetHWnd());
+    m_pSaveFailureBox = nullptr;
 }

@@ -1,15 +1,17 @@
 // The make page (layout 521): nine content tabs, four option lists, generate and save.
 //
 // Generating reads the current tab's text, converts it with the chosen code page (0 = the ANSI
-// code page, GBK here, or 65001 = UTF-8) including its terminating zero, encodes it and draws the
-// symbol one pixel per module with a four-module quiet zone, stretched into a 330 x 330 preview
-// image. Timer 1 copies that image onto the preview window; timer 2 copies the read page's
-// preview image onto the read page's preview window. Save writes the preview, resampled to
-// (side + 8) x scale pixels, as PNG, JPEG, GIF or BMP chosen by the file name's last three
-// characters. The page shows no messages: every failure is silent.
+// code page, GBK here, or 65001 = UTF-8) including its terminating zero, encodes it (never in
+// kanji mode: that is for Shift JIS text) and draws the symbol one pixel per module with a
+// four-module quiet zone, stretched into a 330 x 330 preview image. Timer 1 copies that image
+// onto the preview window; timer 2 copies the read page's preview image onto the read page's
+// preview window. Save draws the symbol's matrix afresh at (side + 8) x scale pixels, every
+// module scale x scale, and writes it as PNG, JPEG, GIF or BMP as the file name's extension says.
+// The only message the page shows is a failed save's.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -17,8 +19,9 @@
 
 #include "app/PreviewImage.h"
 #include "bkres/bkplatform.h"
+#include "encoder/QR_Encode.h"
 
-class CQREncoder;
+class CBkSafeMsgBox;
 class CTALVORINEXMainWnd;
 
 class CQRENCODEUIHandler {
@@ -35,6 +38,10 @@ public:
     static constexpr int kTabCount = 9;
     static constexpr int kTextTab = 8;
     static constexpr int kPreviewSide = 330;
+    // Fields take at most this many characters, and longer text is refused before it is
+    // converted: no symbol holds it (every character takes at least one byte, a surrogate pair
+    // at least one, and a symbol at most 7089 bytes).
+    static constexpr int kMaxContentLength = 2 * CQREncoder::kMaxSourceLength;
 
     // The credit text the first symbol carries after the content.
     static constexpr std::u16string_view kCreditText = u"本软件由Kestrawin出品\n\rhttps://merovask.org";
@@ -52,7 +59,8 @@ public:
 
     // Button 2151: encode the current tab's text and show the symbol (or a white preview).
     void Generate();
-    // Button 2161: the save dialog, then the image file. Does nothing without a symbol.
+    // Button 2161: the save dialog, then the image file. Does nothing without a symbol; a file
+    // that cannot be written is said in a message box.
     void Save();
     // The template of tab `tabIndex` written into its field unless the field starts with it.
     void PrefillTemplate(int tabIndex);
@@ -60,6 +68,10 @@ public:
     bool HasSymbol() const { return m_bHasSymbol; }
     // The symbol image's side in pixels (modules + 8) of the last successful generation.
     int SymbolPixels() const { return m_nSymbolPixels; }
+    // The last successful generation's matrix, row by row from the top, 1 = dark.
+    const std::vector<uint8_t>& SymbolModules() const { return m_symbolModules; }
+    // The message box of a failed save while it is on show, else null.
+    CBkSafeMsgBox* SaveFailureBox() const { return m_pSaveFailureBox; }
     // The 330 x 330 preview image.
     HDC PreviewDC() const { return m_preview.GetDC(); }
     HWND PreviewWindow() const { return m_hPreview; }
@@ -75,12 +87,15 @@ public:
     std::u16string GatherContent() const;
     // The default save name for a local time: year, month, day, hour, minute, second, unpadded.
     static std::u16string DefaultFileName(const std::tm& localTime);
+    // The line a failed save shows: "保存失败：" and the reason for the errno value.
+    static std::u16string SaveFailureText(int errorNumber);
 
 private:
     void CreateContentFields();
     HWND CreateOptionList(int id, const std::vector<std::u16string>& items, int initialSelection);
     void DrawSymbol(const CQREncoder& encoder);
     void ClearPreview();
+    void ShowSaveFailure(const std::u16string& text);
     void ReleaseSymbolImage();
     int CurrentTab() const;
 
@@ -106,4 +121,8 @@ private:
     HBITMAP m_bmpSymbol = nullptr;
     HBITMAP m_bmpSymbolOld = nullptr;
     int m_nSymbolPixels = 0;
+    // The matrix save draws from (the preview is a resampled picture).
+    std::vector<uint8_t> m_symbolModules;
+
+    CBkSafeMsgBox* m_pSaveFailureBox = nullptr;
 };

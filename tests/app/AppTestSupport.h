@@ -1,6 +1,7 @@
 // Shared by the program's tests: the pools loaded as the program loads them, a scripted shell
 // (dialogs, clipboard, tray, menus), the real main window created offscreen, clicks injected
-// through its host, and an independent reader (zxing-cpp) for the symbols it shows and saves.
+// through its host, steps run inside modal loops, and an independent reader (zxing-cpp) for the
+// symbols it shows and saves.
 #pragma once
 
 #define ZX_USE_UTF8 1
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +19,7 @@
 
 #include "app/MainWnd.h"
 #include "app/TALVORINEXModule.h"
+#include "bkwin/bkdialogimpl.h"
 #include "bkwin/bkwinmanager.h"
 #include "bkwin/bkwnd.h"
 #include "platform/imaging.h"
@@ -26,6 +29,50 @@
 namespace apptest {
 
 namespace input = platform::testing;
+
+// Runs each step once the modal loop that is running by then takes its next timer tick: a
+// hidden helper window's timer fires inside any GetMessage loop, nested ones included.
+class ModalScript {
+public:
+    explicit ModalScript(std::vector<std::function<void()>> steps) : m_steps(std::move(steps)) {
+        m_hwnd = platform::CreateWindowEx(0, u"", u"", 0, 0, 0, 10, 10, nullptr, 0,
+                                          [this](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+                                              if (msg == WM_TIMER) {
+                                                  OnTick();
+                                                  return 0;
+                                              }
+                                              return platform::DefWindowProc(h, msg, w, l);
+                                          });
+        platform::SetTimer(m_hwnd, 1, 20);
+    }
+    ~ModalScript() { platform::DestroyWindow(m_hwnd); }
+    bool Finished() const { return m_next == m_steps.size(); }
+
+private:
+    // A step may start a nested modal loop (the About dialog): later steps run inside it.
+    void OnTick() {
+        if (Finished()) return;
+        const size_t step = m_next++;
+        m_steps[step]();
+    }
+
+    std::vector<std::function<void()>> m_steps;
+    size_t m_next = 0;
+    HWND m_hwnd = nullptr;
+};
+
+// A completed left click on element `id` of a skinned dialog (a message box on show).
+inline void ClickElement(CBkDialogImpl& dialog, int id) {
+    CBkWindow* element = dialog.GetItem(id);
+    ASSERT_NE(element, nullptr) << id;
+    const platform::RECT& r = element->GetRect();
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    HWND host = dialog.GetView().GetHWnd();
+    input::InjectMouse(host, input::MouseAction::Move, x, y, input::MouseButton::None);
+    input::InjectMouse(host, input::MouseAction::Press, x, y);
+    input::InjectMouse(host, input::MouseAction::Release, x, y);
+}
+
 
 class AppTest : public ::testing::Test {
 protected:

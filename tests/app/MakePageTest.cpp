@@ -1,15 +1,21 @@
 // The make page driven as a user drives it: tabs and buttons clicked through the host, text in
 // the fields, choices in the lists, the save dialog answered by the scripted shell. What it
-// shows and saves is read back with our decoder and with zxing-cpp.
+// shows and saves is read back with our decoder, zxing-cpp and zbar.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
 #include "AppTestSupport.h"
 #include "app/QRENCODEUIHandler.h"
+#include "app/UIMsgBox.h"
 #include "bkwin/bktabctrl.h"
 #include "decoder/SymbolReader.h"
 #include "platform/controls.h"
 #include "platform/text.h"
+#include "tests/support/IndependentReaders.h"
+#include "tests/support/SampleTexts.h"
 
 using namespace apptest;
 using platform::ComboBox_SetCurSel;
@@ -46,11 +52,23 @@ protected:
         const auto zx = ZxRead(Preview());
         return zx ? zx->bytes : Bytes{};
     }
-    // Answers the save dialog with `name` in the test's folder and clicks save.
-    std::filesystem::path SaveAs(const std::string& name) {
-        shell.dialogAnswers.push_back({true, platform::utf8ToUtf16((tempDir / name).string()), 1});
+    // Answers the save dialog with `name` in the test's folder and filter `filter` (1 = PNG,
+    // 2 = JPEG, 3 = GIF, 4 = BMP) and clicks save.
+    std::filesystem::path SaveAs(const std::string& name, DWORD filter = 1) {
+        shell.dialogAnswers.push_back({true, platform::utf8ToUtf16((tempDir / name).string()), filter});
         ClickItem(CQRENCODEUIHandler::IDC_SAVE);
         return tempDir / name;
+    }
+    // The format a file's first bytes name: "png", "jpg", "gif", "bmp", or "".
+    static std::string FormatOf(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        const Bytes b{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        if (b.size() < 4) return "";
+        if (b[0] == 0x89 && b[1] == 'P') return "png";
+        if (b[0] == 0xFF && b[1] == 0xD8) return "jpg";
+        if (b[0] == 'G' && b[1] == 'I') return "gif";
+        if (b[0] == 'B' && b[1] == 'M') return "bmp";
+        return "";
     }
     platform::RgbImage Saved(const std::string& name) {
         platform::RgbImage image;
@@ -179,13 +197,38 @@ TEST_F(MakePage, TextBeyondVersion40ClearsThePreviewAndSaveDoesNothing) {
     EXPECT_TRUE(std::filesystem::is_empty(tempDir));
 }
 
+TEST_F(MakePage, AMegabytePasteIsRefusedWholeAndLongTextIsNeverConverted) {
+    HWND field = Page().ContentWindow(CQRENCODEUIHandler::kTextTab);
+    const std::u16string megabyte(1 << 20, u'字');
+    // The field pastes from the program's clipboard, not the scripted one.
+    auto paste = [&](std::u16string_view text) {
+        platform::SetShellProvider(nullptr);
+        ASSERT_TRUE(platform::SetClipboardUnicodeText(nullptr, text));
+        platform::SetShellProvider(&shell);
+        platform::SetFocus(field);
+        platform::Edit_SetSel(field, -1, -1);
+        input::InjectKey(field, 'V', u"", platform::MK_CONTROL);
+        Pump();
+    };
+    SetText(CQRENCODEUIHandler::kTextTab, u"kept");
+    paste(megabyte);
+    EXPECT_EQ(Text(CQRENCODEUIHandler::kTextTab), u"kept");
+    paste(u" and pasted");
+    EXPECT_EQ(Text(CQRENCODEUIHandler::kTextTab), u"kept and pasted");
+    // Text the program sets is not held to the limit: generate refuses it unconverted.
+    SetText(CQRENCODEUIHandler::kTextTab, megabyte);
+    ClickItem(CQRENCODEUIHandler::IDC_GENERATE);
+    EXPECT_FALSE(Page().HasSymbol());
+    EXPECT_TRUE(AllWhite(Preview()));
+}
+
 TEST_F(MakePage, SaveDialogOffersTheFourFiltersAndATimeName) {
     GenerateText(u"a");
     ClickItem(CQRENCODEUIHandler::IDC_SAVE);  // no answer: cancelled
     ASSERT_EQ(shell.dialogRequests.size(), 1u);
     const platform::FileDialogRequest& request = shell.dialogRequests[0];
     const std::vector<std::pair<std::u16string, std::u16string>> expected = {
-        {u"位图格式(*.png)", u"*.png"}, {u"JPEG(*.jpg)", u"*.jpg"}, {u"GIF(*.gif)", u"*.gif"}, {u"PNG(*.bmp)", u"*.bmp"}};
+        {u"PNG(*.png)", u"*.png"}, {u"JPEG(*.jpg)", u"*.jpg;*.jpeg"}, {u"GIF(*.gif)", u"*.gif"}, {u"位图格式(*.bmp)", u"*.bmp"}};
     ASSERT_EQ(request.filters.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(request.filters[i].description, expected[i].first);
@@ -200,47 +243,147 @@ TEST_F(MakePage, SaveDialogOffersTheFourFiltersAndATimeName) {
     EXPECT_EQ(CQRENCODEUIHandler::DefaultFileName(t), u"201384957");
 }
 
-TEST_F(MakePage, SavedSideIsSymbolPixelsTimesTheScale) {
-    GenerateText(u"a");
-    EXPECT_EQ(Saved("four.png").width, 116);
-    ComboBox_SetCurSel(Page().ScaleList(), 0);
-    const platform::RgbImage one = Saved("one.png");
-    EXPECT_EQ(one.width, 29);
-    EXPECT_EQ(one.pixel(3, 3)[0], 0xFF);  // quiet zone
-    EXPECT_EQ(one.pixel(4, 4)[0], 0x00);  // M(0, 0), a finder corner
+// The file is drawn from the matrix, not resampled from the preview: every module exactly
+// scale x scale pixels with a four-module quiet zone (JPEG: never on the wrong side).
+TEST_F(MakePage, SavedFilesDrawEveryModuleScaleByScalePixels) {
+    for (int version : {1, 10, 25, 40}) {
+        ComboBox_SetCurSel(Page().VersionList(), version);
+        GenerateText(u"uniform modules");
+        const int side = 4 * version + 17;
+        ASSERT_EQ(Page().SymbolPixels(), side + 8);
+        const std::vector<uint8_t>& modules = Page().SymbolModules();
+        for (int scale : {1, 4, 20}) {
+            ComboBox_SetCurSel(Page().ScaleList(), scale - 1);
+            for (const std::string extension : {"png", "jpg", "gif", "bmp"}) {
+                SCOPED_TRACE("version " + std::to_string(version) + " scale " + std::to_string(scale) + " " + extension);
+                const platform::RgbImage image = Saved("uniform." + extension);
+                ASSERT_EQ(image.width, (side + 8) * scale);
+                ASSERT_EQ(image.height, image.width);
+                int wrong = 0;
+                for (int y = 0; y < image.height; ++y) {
+                    const int my = y / scale - 4;
+                    for (int x = 0; x < image.width; ++x) {
+                        const int mx = x / scale - 4;
+                        const bool dark = mx >= 0 && my >= 0 && mx < side && my < side &&
+                                          modules[static_cast<size_t>(my) * side + mx];
+                        const uint8_t* p = image.pixel(x, y);
+                        if (extension == "jpg") {
+                            wrong += (p[0] < 128) != dark;
+                        } else {
+                            wrong += p[0] != (dark ? 0 : 255) || p[1] != p[0] || p[2] != p[0];
+                        }
+                    }
+                }
+                EXPECT_EQ(wrong, 0);
+            }
+        }
+    }
     ComboBox_SetCurSel(Page().ScaleList(), -1);  // typed text: scale 1
-    EXPECT_EQ(Saved("typed.png").height, 29);
+    EXPECT_EQ(Saved("typed.png").height, 177 + 8);
 }
 
-TEST_F(MakePage, FormatFollowsTheNamesLastThreeCharactersCaseSensitively) {
+TEST_F(MakePage, FormatFollowsTheExtensionInAnyCaseElseTheChosenFilter) {
     GenerateText(u"formats");
-    const std::pair<std::string, Bytes> cases[] = {{"a.png", {0x89, 'P', 'N', 'G'}}, {"a.jpg", {0xFF, 0xD8}},
-                                                   {"a.gif", {'G', 'I', 'F'}},       {"a.bmp", {'B', 'M'}},
-                                                   {"nodot", {0x89, 'P', 'N', 'G'}}};  // the dialog adds ".png"
-    for (const auto& [name, magic] : cases) {
-        SaveAs(name);
-        std::ifstream in(tempDir / (name == "nodot" ? "nodot.png" : name), std::ios::binary);
-        const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        EXPECT_TRUE(bytes.size() > magic.size() && std::equal(magic.begin(), magic.end(), bytes.begin())) << name;
+    const struct {
+        const char* answer;
+        DWORD filter;
+        const char* written;
+        const char* format;
+    } cases[] = {
+        {"a.png", 2, "a.png", "png"},     {"b.JPG", 1, "b.JPG", "jpg"},       {"c.jpeg", 1, "c.jpeg", "jpg"},
+        {"d.Gif", 1, "d.Gif", "gif"},     {"e.bmp", 1, "e.bmp", "bmp"},       {"f.PNG", 4, "f.PNG", "png"},
+        {"offered", 2, "offered.jpg", "jpg"}, {"g", 3, "g.gif", "gif"},        {"h.txt", 4, "h.txt.bmp", "bmp"},
+    };
+    for (const auto& c : cases) {
+        SaveAs(c.answer, c.filter);
+        EXPECT_EQ(FormatOf(tempDir / c.written), c.format) << c.answer;
     }
-    std::filesystem::remove_all(tempDir);
-    std::filesystem::create_directories(tempDir);
-    for (const char* name : {"a.PNG", "a.Jpg", "a.jpeg", "x.p", "no-folder/a.png"}) SaveAs(name);
-    EXPECT_TRUE(std::filesystem::is_empty(tempDir));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tempDir), {}), std::size(cases));
 }
 
-TEST_F(MakePage, SavedPngAndJpegReadBackToTheGeneratedText) {
-    const std::u16string text = u"https://merovask.org/保存?q=1";
-    ComboBox_SetCurSel(Page().EncodingList(), 1);
-    GenerateText(text);
-    const std::string utf8 = platform::utf16ToUtf8(text) + '\0';
-    for (const char* name : {"round.png", "round.jpg"}) {
-        const platform::RgbImage saved = Saved(name);
-        EXPECT_EQ(readSymbol(saved).text, text) << name;
-        const auto zx = ZxRead(saved);
-        ASSERT_TRUE(zx.has_value()) << name;
-        EXPECT_EQ(zx->bytes, Bytes(utf8.begin(), utf8.end())) << name;
+// The overwrite question is about the file really written; declining goes back to the dialog.
+// Replacing writes through a link to its target and keeps the target's permissions.
+TEST_F(MakePage, OverwriteAsksAboutTheWrittenFileAndKeepsLinksAndPermissions) {
+    GenerateText(u"overwrite");
+    const auto target = tempDir / "target.png";
+    std::ofstream(target) << "old";
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    std::filesystem::create_symlink("target.png", tempDir / "link.png");
+    SaveAs("link");
+    ASSERT_EQ(shell.overwriteQuestions, std::vector<std::u16string>{platform::utf8ToUtf16((tempDir / "link.png").string())});
+    EXPECT_TRUE(std::filesystem::is_symlink(tempDir / "link.png"));
+    EXPECT_EQ(FormatOf(target), "png");
+    EXPECT_EQ(std::filesystem::status(target).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
+
+    shell.overwriteAnswers = {false};
+    shell.dialogAnswers.push_back({true, platform::utf8ToUtf16((tempDir / "target").string()), 1});
+    shell.dialogAnswers.push_back({true, platform::utf8ToUtf16((tempDir / "other").string()), 3});
+    ClickItem(CQRENCODEUIHandler::IDC_SAVE);
+    ASSERT_EQ(shell.dialogRequests.size(), 3u);
+    EXPECT_EQ(shell.dialogRequests[2].initialFile, platform::utf8ToUtf16(target.string()));
+    EXPECT_EQ(FormatOf(tempDir / "other.gif"), "gif");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tempDir), {}), 3);
+}
+
+TEST_F(MakePage, AFailedSaveSaysWhyAndCancelStaysSilent) {
+    GenerateText(u"failure");
+    std::u16string shown;
+    bool boxSeen = false;
+    auto closeAnyBox = [&] {
+        if (CBkSafeMsgBox* box = Page().SaveFailureBox()) {
+            boxSeen = true;
+            shown = box->GetItem(CBkSafeMsgBox::IDC_TEXT)->GetInnerText();
+            ClickElement(*box, IDOK);
+        }
+    };
+    {
+        ModalScript script({closeAnyBox});
+        SaveAs("gone/a.png");
+        EXPECT_TRUE(script.Finished());
     }
+    EXPECT_TRUE(boxSeen);
+    EXPECT_EQ(shown, u"保存失败：文件夹不存在");
+    EXPECT_EQ(CQRENCODEUIHandler::SaveFailureText(EACCES), u"保存失败：没有写入权限");
+    EXPECT_EQ(CQRENCODEUIHandler::SaveFailureText(ENOSPC), u"保存失败：磁盘空间不足");
+
+    boxSeen = false;
+    ModalScript script({closeAnyBox});
+    ClickItem(CQRENCODEUIHandler::IDC_SAVE);  // cancelled
+    LetTimersRun();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_FALSE(boxSeen);
+}
+
+// What the page shows and saves reads back exactly in zxing-cpp (as text: kanji mode would mean
+// Shift JIS to it) and zbar (raw bytes), in UTF-8 and, where it holds the text, GBK.
+TEST_F(MakePage, SymbolsInEveryScriptReadBackInZxingAndZbar) {
+    int symbols = 0;
+    for (const testsupport::SampleText& sample : testsupport::kSampleTexts) {
+        for (const bool utf8 : {true, false}) {
+            std::string bytes;
+            if (!testsupport::encodeIn(utf8 ? platform::kCodePageUtf8 : platform::kCodePageGbk, sample.text, bytes)) continue;
+            SCOPED_TRACE(std::string(sample.name) + (utf8 ? " in UTF-8" : " in GBK"));
+            bytes += '\0';
+            const std::string text = platform::utf16ToUtf8(sample.text) + '\0';
+            const std::string charset = utf8 ? "" : "GB18030";
+            ComboBox_SetCurSel(Page().EncodingList(), utf8 ? 1 : 0);
+            GenerateText(sample.text);
+            const testsupport::Reading preview = testsupport::readWithZxing(Preview(), charset);
+            ASSERT_TRUE(preview.found);
+            EXPECT_EQ(preview.textUtf8, text);
+            const platform::RgbImage saved = Saved(std::string(sample.name) + ".png");
+            const testsupport::Reading zx = testsupport::readWithZxing(saved, charset);
+            ASSERT_TRUE(zx.found);
+            EXPECT_EQ(zx.textUtf8, text);
+            EXPECT_EQ(zx.bytes, bytes);
+            const testsupport::Reading zbar = testsupport::readWithZbar(saved);
+            ASSERT_TRUE(zbar.found);
+            EXPECT_EQ(zbar.bytes, bytes);
+            ++symbols;
+        }
+    }
+    EXPECT_EQ(symbols, 15);
 }
 
 }  // namespace

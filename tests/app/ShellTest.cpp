@@ -18,37 +18,6 @@ namespace {
 const std::u16string kProductName = u"MerovaskV1.0";
 const std::string kCreditUtf8 = "本软件由Kestrawin出品";
 
-// Runs each step once the modal loop that is running by then takes its next timer tick: a
-// hidden helper window's timer fires inside any GetMessage loop, nested ones included.
-class ModalScript {
-public:
-    explicit ModalScript(std::vector<std::function<void()>> steps) : m_steps(std::move(steps)) {
-        m_hwnd = platform::CreateWindowEx(0, u"", u"", 0, 0, 0, 10, 10, nullptr, 0,
-                                          [this](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
-                                              if (msg == WM_TIMER) {
-                                                  OnTick();
-                                                  return 0;
-                                              }
-                                              return platform::DefWindowProc(h, msg, w, l);
-                                          });
-        platform::SetTimer(m_hwnd, 1, 20);
-    }
-    ~ModalScript() { platform::DestroyWindow(m_hwnd); }
-    bool Finished() const { return m_next == m_steps.size(); }
-
-private:
-    // A step may start a nested modal loop (the About dialog): later steps run inside it.
-    void OnTick() {
-        if (Finished()) return;
-        const size_t step = m_next++;
-        m_steps[step]();
-    }
-
-    std::vector<std::function<void()>> m_steps;
-    size_t m_next = 0;
-    HWND m_hwnd = nullptr;
-};
-
 // The texts of the line elements of a message box on show.
 std::vector<std::u16string> BoxLines(CBkSafeMsgBox& box) {
     std::vector<std::u16string> lines;
@@ -64,17 +33,6 @@ void PumpFor(DWORD ms) {
         platform::PumpMessages();
         platform::Sleep(2);
     }
-}
-
-void ClickElement(CBkDialogImpl& dialog, int id) {
-    CBkWindow* element = dialog.GetItem(id);
-    ASSERT_NE(element, nullptr) << id;
-    const platform::RECT& r = element->GetRect();
-    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
-    HWND host = dialog.GetView().GetHWnd();
-    input::InjectMouse(host, input::MouseAction::Move, x, y, input::MouseButton::None);
-    input::InjectMouse(host, input::MouseAction::Press, x, y);
-    input::InjectMouse(host, input::MouseAction::Release, x, y);
 }
 
 class Shell : public AppTest {};
