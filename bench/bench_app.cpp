@@ -6,6 +6,11 @@
 //     test: ctest -R desktop.real_window -V);
 //   - generate: the make page's Generate() on 2900 'a' at level L (a version-40 symbol), drawn
 //     into the 330 x 330 preview; peers: libqrencode and our encoder each with the same drawing;
+//   - save: the make page's Save() of that symbol at scale 20 (3700 x 3700 pixels) as PNG,
+//     answered by a scripted save dialog; peer: libqrencode with our drawing and writer;
+//   - megabyte text: a paste of a megabyte into the text field (refused), against a paste of a
+//     line (taken); Generate() with a megabyte the program put in the field (refused unconverted),
+//     against Generate() of the version-40 symbol;
 //   - read: the read page's ReadImage() on a 4000 x 3000 JPEG photo, answered by a scripted
 //     open dialog; peers: zxing-cpp (file decoding included) and our decoder without the page.
 //
@@ -29,6 +34,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/MainWnd.h"
@@ -42,6 +48,7 @@
 #include "platform/gdi.h"
 #include "platform/imaging.h"
 #include "platform/shell.h"
+#include "platform/testing.h"
 #include "platform/text.h"
 #include "platform/window.h"
 
@@ -190,6 +197,176 @@ void BM_PeerOurEncoderVersion40(benchmark::State& state) {
 }
 BENCHMARK(BM_PeerOurEncoderVersion40)->Unit(benchmark::kMillisecond);
 
+// --- Save a version-40 symbol at scale 20 as PNG ---
+
+constexpr int kSaveScale = 20;
+constexpr int kSavePixels = (177 + 8) * kSaveScale;
+
+// The width and height in a PNG file's header, or 0 x 0.
+std::pair<uint32_t, uint32_t> pngSize(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return {0, 0};
+    uint8_t header[24] = {};
+    const size_t got = std::fread(header, 1, sizeof header, file);
+    std::fclose(file);
+    if (got != sizeof header || header[0] != 0x89 || header[1] != 'P') return {0, 0};
+    auto be32 = [&](int at) {
+        return uint32_t{header[at]} << 24 | uint32_t{header[at + 1]} << 16 | uint32_t{header[at + 2]} << 8 | header[at + 3];
+    };
+    return {be32(16), be32(20)};
+}
+
+// The saved picture shows exactly these modules (row by row, 1 = dark), each kSaveScale pixels
+// square, in a four-module quiet zone.
+bool savedPictureIs(const std::string& path, const std::vector<uint8_t>& modules, int side) {
+    platform::RgbImage image;
+    if (!platform::decodeImageFile(path, image).empty() || image.width != (side + 8) * kSaveScale ||
+        image.height != image.width)
+        return false;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const int mx = x / kSaveScale - 4, my = y / kSaveScale - 4;
+            const bool dark = mx >= 0 && my >= 0 && mx < side && my < side && modules[static_cast<size_t>(my) * side + mx];
+            if (image.pixel(x, y)[0] != (dark ? 0 : 255)) return false;
+        }
+    return true;
+}
+
+void BM_PageSaveVersion40Scale20Png(benchmark::State& state) {
+    if (!mainWindow()) {
+        state.SkipWithError("the main window could not be created");
+        return;
+    }
+    CQRENCODEUIHandler& page = mainWindow()->EncodeHandler();
+    platform::SetWindowText(page.ContentWindow(CQRENCODEUIHandler::kTextTab), longText());
+    platform::ComboBox_SetCurSel(page.LevelList(), 0);
+    platform::ComboBox_SetCurSel(page.VersionList(), 0);
+    platform::ComboBox_SetCurSel(page.ScaleList(), kSaveScale - 1);
+    page.Generate();
+    const std::string path = (session().folder / "page-save.png").string();
+    auto save = [&] {
+        session().shell.dialogAnswers.push_back({true, platform::utf8ToUtf16(path), 1});
+        page.Save();
+    };
+    save();
+    if (!page.HasSymbol() || !savedPictureIs(path, page.SymbolModules(), 177)) {
+        state.SkipWithError("the page did not save the version-40 symbol at scale 20");
+        return;
+    }
+    for (auto _ : state) {
+        std::filesystem::remove(path);
+        save();
+        if (pngSize(path) != std::make_pair<uint32_t, uint32_t>(kSavePixels, kSavePixels)) {
+            state.SkipWithError("the page did not save a 3700 x 3700 PNG");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_PageSaveVersion40Scale20Png)->Unit(benchmark::kMillisecond);
+
+void BM_PeerLibqrencodeSaveVersion40Scale20Png(benchmark::State& state) {
+    const std::string bytes = longTextBytes();
+    const std::string path = (session().folder / "peer-save.png").string();
+    std::vector<uint8_t> modules;
+    bool checked = false;
+    for (auto _ : state) {
+        std::filesystem::remove(path);
+        QRcode* code = QRcode_encodeData(static_cast<int>(bytes.size()),
+                                         reinterpret_cast<const unsigned char*>(bytes.data()), 0, QR_ECLEVEL_L);
+        if (!code || code->version != 40) {
+            if (code) QRcode_free(code);
+            state.SkipWithError("libqrencode did not make a version-40 symbol");
+            return;
+        }
+        modules.resize(static_cast<size_t>(code->width) * code->width);
+        for (size_t i = 0; i < modules.size(); ++i) modules[i] = code->data[i] & 1;
+        QRcode_free(code);
+        const platform::BilevelImage image = platform::BilevelImage::fromCells(modules.data(), 177, kSaveScale, 4);
+        std::vector<uint8_t> png;
+        if (!platform::encodeImage(image, platform::ImageFormat::Png, png).empty() ||
+            !platform::writeFileAtomically(path, png).empty() ||
+            pngSize(path) != std::make_pair<uint32_t, uint32_t>(kSavePixels, kSavePixels)) {
+            state.SkipWithError("the peer did not save a 3700 x 3700 PNG");
+            return;
+        }
+        if (!checked) {  // the whole picture once; its header every time
+            state.PauseTiming();
+            checked = savedPictureIs(path, modules, 177);
+            state.ResumeTiming();
+            if (!checked) {
+                state.SkipWithError("the peer's PNG does not show its symbol");
+                return;
+            }
+        }
+    }
+}
+BENCHMARK(BM_PeerLibqrencodeSaveVersion40Scale20Png)->Unit(benchmark::kMillisecond);
+
+// --- Megabyte text in the text field ---
+
+const std::u16string& megabyteText() {
+    static const std::u16string text(1 << 20, u'字');
+    return text;
+}
+
+// Puts `text` on the program's clipboard, the one the field pastes from (not the scripted one).
+bool putOnClipboard(std::u16string_view text) {
+    platform::SetShellProvider(nullptr);
+    const bool ok = platform::SetClipboardUnicodeText(nullptr, text);
+    platform::SetShellProvider(&session().shell);
+    return ok;
+}
+
+// Ctrl+V in the text field with all its text selected; true when the field then holds `expected`.
+bool pasteInto(HWND field, std::u16string_view expected) {
+    platform::SetFocus(field);
+    platform::Edit_SetSel(field, 0, -1);
+    platform::testing::InjectKey(field, 'V', u"", platform::MK_CONTROL);
+    platform::PumpMessages();
+    return platform::GetWindowText(field) == expected;
+}
+
+void pasteBenchmark(benchmark::State& state, std::u16string_view clipboard, std::u16string_view expected) {
+    if (!mainWindow()) {
+        state.SkipWithError("the main window could not be created");
+        return;
+    }
+    HWND field = mainWindow()->EncodeHandler().ContentWindow(CQRENCODEUIHandler::kTextTab);
+    platform::SetWindowText(field, u"kept");
+    if (!putOnClipboard(clipboard)) {
+        state.SkipWithError("the clipboard is not available");
+        return;
+    }
+    for (auto _ : state) {
+        if (!pasteInto(field, expected)) {
+            state.SkipWithError("the field does not hold what the paste should leave");
+            return;
+        }
+    }
+}
+void BM_PagePasteMegabyteRefused(benchmark::State& state) { pasteBenchmark(state, megabyteText(), u"kept"); }
+void BM_PagePasteLine(benchmark::State& state) { pasteBenchmark(state, u"https://example.org/a-line", u"https://example.org/a-line"); }
+BENCHMARK(BM_PagePasteMegabyteRefused)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PagePasteLine)->Unit(benchmark::kMillisecond);
+
+void BM_PageGenerateMegabyteRefused(benchmark::State& state) {
+    if (!mainWindow()) {
+        state.SkipWithError("the main window could not be created");
+        return;
+    }
+    CQRENCODEUIHandler& page = mainWindow()->EncodeHandler();
+    platform::SetWindowText(page.ContentWindow(CQRENCODEUIHandler::kTextTab), megabyteText());
+    for (auto _ : state) {
+        page.Generate();
+        if (page.HasSymbol()) {
+            state.SkipWithError("the page made a symbol of a megabyte");
+            return;
+        }
+    }
+    platform::SetWindowText(page.ContentWindow(CQRENCODEUIHandler::kTextTab), u"");
+}
+BENCHMARK(BM_PageGenerateMegabyteRefused)->Unit(benchmark::kMillisecond);
+
 // --- Read a 4000 x 3000 JPEG photo ---
 
 // A photograph-like picture: soft gradients and blobs under sensor noise, with a version-3
@@ -331,11 +508,17 @@ public:
         std::printf("\n");
         ratio("generate: page / libqrencode + drawing", "BM_PageGenerateVersion40", "BM_PeerLibqrencodeVersion40");
         ratio("generate: page / our encoder + drawing", "BM_PageGenerateVersion40", "BM_PeerOurEncoderVersion40");
+        ratio("save v40 x20 PNG: page / libqrencode + writer", "BM_PageSaveVersion40Scale20Png",
+              "BM_PeerLibqrencodeSaveVersion40Scale20Png");
+        ratio("paste: refused megabyte / taken line", "BM_PagePasteMegabyteRefused", "BM_PagePasteLine");
+        ratio("generate: refused megabyte / version 40", "BM_PageGenerateMegabyteRefused", "BM_PageGenerateVersion40");
         ratio("read: page / zxing-cpp (tryHarder off)", "BM_PageReadJpegPhoto", "BM_PeerZxingReadJpegPhoto");
         ratio("read: page / zxing-cpp (tryHarder on)", "BM_PageReadJpegPhoto", "BM_PeerZxingTryHarderReadJpegPhoto");
         ratio("read: page / our decoder alone", "BM_PageReadJpegPhoto", "BM_PeerOurDecoderReadJpegPhoto");
         budget("start-up to the first painted main window", "BM_StartupToFirstPaint", 300e-3);
         budget("generate and draw a version-40 symbol", "BM_PageGenerateVersion40", 10e-3);
+        budget("save a version-40 symbol at scale 20 as PNG", "BM_PageSaveVersion40Scale20Png", 150e-3);
+        budget("refuse a pasted megabyte", "BM_PagePasteMegabyteRefused", 50e-3);
         budget("read a 4000 x 3000 JPEG photo", "BM_PageReadJpegPhoto", 300e-3);
     }
 
@@ -351,12 +534,12 @@ private:
     void ratio(const char* label, const std::string& ours, const std::string& peer) const {
         const auto a = means_.find(ours), b = means_.find(peer);
         if (a == means_.end() || b == means_.end() || b->second <= 0) return;
-        std::printf("%-44s %6.2fx\n", label, a->second / b->second);
+        std::printf("%-48s %6.2fx\n", label, a->second / b->second);
     }
     void budget(const char* label, const std::string& name, double limit) const {
         const auto it = means_.find(name);
         if (it == means_.end()) return;
-        std::printf("%-44s %8.2f ms (budget %.0f ms): %s\n", label, it->second * 1e3, limit * 1e3,
+        std::printf("%-48s %8.2f ms (budget %.0f ms): %s\n", label, it->second * 1e3, limit * 1e3,
                     it->second < limit ? "within" : "OVER");
     }
 

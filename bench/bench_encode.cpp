@@ -1,6 +1,8 @@
 // Bytes to finished matrix with automatic masking: CQREncoder against libqrencode.
 //   build/release/bench/bench_encode --benchmark_counters_tabular=true
-// Each workload runs both encoders; compare the pairs (ours / libqrencode) in one run.
+// Each workload runs both encoders; compare the pairs (ours / libqrencode) in one run. Every
+// symbol made is checked: the version of the first, and a symbol at all; a wrong one stops the
+// benchmark with an error.
 #include <benchmark/benchmark.h>
 #include <qrencode.h>
 
@@ -31,6 +33,8 @@ const Workload& workload(int index) {
         {"mixed500_Q", mixedText(500), 2},
         {"lower2900_L", std::string(2900, 'q'), 0},
         {"digits300_H", [] { std::string s; for (int i = 0; i < 300; ++i) s += static_cast<char>('0' + (i * 7) % 10); return s; }(), 3},
+        // UTF-8 Chinese: byte pairs in the Shift JIS kanji range throughout, all in byte mode.
+        {"chinese_utf8_600_M", [] { std::string s; while (s.size() < 600) s += "同名后向南，二维码测试。"; return s; }(), 1},
     };
     return kWorkloads[index];
 }
@@ -42,9 +46,17 @@ void BM_Merovask(benchmark::State& state) {
     state.SetLabel(w.name);
     auto encoder = std::make_unique<CQREncoder>();
     const auto* bytes = reinterpret_cast<const unsigned char*>(w.text.data());
+    const int length = static_cast<int>(w.text.size());
+    if (!encoder->encode(w.level, 0, 1, -1, bytes, length)) {
+        state.SkipWithError("our encoder failed");
+        return;
+    }
+    const int expectedVersion = encoder->version;
     for (auto _ : state) {
-        const int ok = encoder->encode(w.level, 0, 1, -1, bytes, static_cast<int>(w.text.size()));
-        benchmark::DoNotOptimize(ok);
+        if (!encoder->encode(w.level, 0, 1, -1, bytes, length) || encoder->version != expectedVersion) {
+            state.SkipWithError("our encoder made another symbol");
+            return;
+        }
         benchmark::DoNotOptimize(encoder->modules[0][0]);
     }
     state.counters["version"] = encoder->version;
@@ -56,15 +68,19 @@ void BM_Qrencode(benchmark::State& state) {
     int version = 0;
     for (auto _ : state) {
         QRcode* code = QRcode_encodeString(w.text.c_str(), 0, kQrencodeLevels[w.level], QR_MODE_8, 1);
-        benchmark::DoNotOptimize(code);
-        version = code ? code->version : -1;
+        const int made = code ? code->version : -1;
         QRcode_free(code);
+        if (made <= 0 || (version != 0 && made != version)) {
+            state.SkipWithError("libqrencode failed or made another symbol");
+            return;
+        }
+        version = made;
     }
     state.counters["version"] = version;
 }
 
-BENCHMARK(BM_Merovask)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Qrencode)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Merovask)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Qrencode)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
