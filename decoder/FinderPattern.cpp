@@ -20,13 +20,16 @@ bool inkAt(const BitMatrix& bits, int x, int y, uint8_t ink) {
 double total(const Runs& r) { return r[0] + r[1] + r[2] + r[3] + r[4]; }
 
 // How far the five runs are from 1:1:3:1:1: the largest deviation of a run from its expected
-// width, relative to that width.
+// width, relative to that width. A run's edges fall on whole pixels: modules of one to three
+// pixels round to runs up to a pixel off (none at exactly one), which is forgiven; from three
+// pixels on the tolerance itself covers it.
 double ratioDeviation(const Runs& r) {
     const double module = total(r) / 7;
+    const double rounding = std::clamp(std::min(module - 1, 3 - module), 0.0, 1.0);
     double worst = 0;
     for (int i = 0; i < 5; ++i) {
-        const double expected = i == 2 ? 3 : 1;
-        worst = std::max(worst, std::abs(r[i] / module - expected) / expected);
+        const double expected = (i == 2 ? 3 : 1) * module;
+        worst = std::max(worst, std::max(0.0, std::abs(r[i] - expected) - rounding) / expected);
     }
     return worst;
 }
@@ -34,13 +37,15 @@ double ratioDeviation(const Runs& r) {
 bool fitsRatio(const Runs& r, double tolerance) { return total(r) >= 7 && ratioDeviation(r) < tolerance; }
 
 // fitsRatio(r, 0.5), as most readers hold rows to it, in integers for the row scan's inner
-// loop: 2 |7 r - T| < T for the narrow runs, 2 |7 r - 3 T| < 3 T for the middle one.
+// loop (in sevenths of a pixel, the rounding 7 min(m - 1, 3 - m) = min(T - 7, 21 - T) up to 7):
+// 2 (|7 r - T| - rounding) < T for the narrow runs, 2 (|7 r - 3 T| - rounding) < 3 T for the middle.
 bool fitsRowRatio(const Runs& r) {
     const int t = r[0] + r[1] + r[2] + r[3] + r[4];
     if (t < 7) return false;
+    const int rounding = std::clamp(std::min(t - 7, 21 - t), 0, 7);
     for (const int i : {0, 1, 3, 4})
-        if (2 * std::abs(7 * r[i] - t) >= t) return false;
-    return 2 * std::abs(7 * r[2] - 3 * t) < 3 * t;
+        if (2 * (std::abs(7 * r[i] - t) - rounding) >= t) return false;
+    return 2 * (std::abs(7 * r[2] - 3 * t) - rounding) < 3 * t;
 }
 
 // The five runs ink, gap, ink, gap, ink around the ink cell (x, y) along (dx, dy), none of the
@@ -102,7 +107,12 @@ bool confirm(const BitMatrix& bits, double x, int y, double rowTotal, uint8_t in
     const bool d2 = crossRuns(bits, ix, iy, 1, -1, diagonalLimit, ink, antidiagonal, offset) && fitsRatio(antidiagonal, 0.8);
     if (!d1 && !d2) return false;
     found.centre = {cx, cy};
-    found.moduleSize = (total(down) + total(across)) / 14;
+    // A line crosses the square at its width only along the square's own axes, longer at any
+    // other angle: of the four directions, the two nearest the axes give the module.
+    double widths[4] = {total(down), total(across), d1 ? total(diagonal) * std::sqrt(2.0) : 1e300,
+                        d2 ? total(antidiagonal) * std::sqrt(2.0) : 1e300};
+    std::sort(widths, widths + 4);
+    found.moduleSize = (widths[0] + widths[1]) / 14;
     double deviation = ratioDeviation(down) + ratioDeviation(across);
     deviation += d1 ? ratioDeviation(diagonal) : 1;
     deviation += d2 ? ratioDeviation(antidiagonal) : 1;
@@ -230,29 +240,44 @@ std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, 
     if (!bits.getOrLight(x, cy)) return std::nullopt;
 
     // The ring's pixels within a radius of 7 modules (beyond the corners of even a tilted
-    // pattern, short of most of the symbol's data).
-    const double radius = 7 * c.moduleSize + 2, radius2 = radius * radius;
-    const int x0 = std::max(0, static_cast<int>(c.centre.x - radius)), y0 = std::max(0, static_cast<int>(c.centre.y - radius));
-    const int x1 = std::min(bits.width() - 1, static_cast<int>(c.centre.x + radius));
+    // pattern, short of most of the symbol's data), filled row span by row span. Only the ends
+    // of the spans matter: the extreme point of a row in any direction is one of its ends.
+    const double radius = 7 * c.moduleSize + 2;
+    const int y0 = std::max(0, static_cast<int>(c.centre.y - radius));
     const int y1 = std::min(bits.height() - 1, static_cast<int>(c.centre.y + radius));
-    const int w = x1 - x0 + 1;
-    std::vector<uint8_t> seen(static_cast<size_t>(w) * (y1 - y0 + 1), 0);
-    std::vector<std::pair<int, int>> stack{{x, cy}}, ring;
-    seen[static_cast<size_t>(cy - y0) * w + (x - x0)] = 1;
-    while (!stack.empty()) {
-        const auto [px, py] = stack.back();
-        stack.pop_back();
-        ring.emplace_back(px, py);
-        const int next[4][2] = {{px + 1, py}, {px - 1, py}, {px, py + 1}, {px, py - 1}};
-        for (const auto& n : next) {
-            if (n[0] < x0 || n[0] > x1 || n[1] < y0 || n[1] > y1 || !bits.get(n[0], n[1])) continue;
-            const double dx = n[0] + 0.5 - c.centre.x, dy = n[1] + 0.5 - c.centre.y;
-            uint8_t& mark = seen[static_cast<size_t>(n[1] - y0) * w + (n[0] - x0)];
-            if (mark || dx * dx + dy * dy > radius2) continue;
-            mark = 1;
-            stack.emplace_back(n[0], n[1]);
+    const auto rowLimits = [&](int y, int& lo, int& hi) {
+        const double dy = y + 0.5 - c.centre.y, half = std::sqrt(std::max(0.0, radius * radius - dy * dy));
+        lo = std::max(0, static_cast<int>(std::ceil(c.centre.x - half - 0.5)));
+        hi = std::min(bits.width() - 1, static_cast<int>(std::floor(c.centre.x + half - 0.5)));
+    };
+    std::vector<std::vector<std::pair<int, int>>> spans(static_cast<size_t>(y1 - y0 + 1));  // filled, per row
+    const auto filled = [&](int x, int y) {
+        for (const auto& [a, b] : spans[y - y0])
+            if (x >= a && x <= b) return true;
+        return false;
+    };
+    std::vector<std::pair<int, int>> seeds{{x, cy}}, ends;
+    while (!seeds.empty()) {
+        const auto [sx, sy] = seeds.back();
+        seeds.pop_back();
+        if (filled(sx, sy)) continue;
+        int lo, hi;
+        rowLimits(sy, lo, hi);
+        if (sx < lo || sx > hi) continue;
+        int a = sx, b = sx;
+        while (a > lo && bits.get(a - 1, sy)) --a;
+        while (b < hi && bits.get(b + 1, sy)) ++b;
+        spans[sy - y0].emplace_back(a, b);
+        ends.emplace_back(a, sy);
+        ends.emplace_back(b, sy);
+        for (const int ny : {sy - 1, sy + 1}) {
+            if (ny < y0 || ny > y1) continue;
+            for (int nx = a; nx <= b; ++nx)
+                if (bits.get(nx, ny) && (nx == a || !bits.get(nx - 1, ny))) seeds.emplace_back(nx, ny);
         }
     }
+    const std::vector<std::pair<int, int>>& ring = ends;
+
     // The corners are the ring's extreme points: the farthest from the centre, then the
     // farthest along the other three diagonal directions (two passes over the ring).
     const auto offset = [&](const std::pair<int, int>& p) { return PicturePoint{p.first + 0.5, p.second + 0.5} - c.centre; };

@@ -30,25 +30,19 @@ void readSymbolsIn(const BitMatrix& bits, const std::vector<FinderCandidate>& ca
     for (const FinderTriple& t : ranking.triples) {
         if (used[t.topLeft] || used[t.topRight] || used[t.bottomLeft]) continue;
         ++trace.triplesTried;
-        for (const GridFit& grid : gridCandidates(bits, geometries.forTriple(t), t.estimatedVersion)) {
+        const SymbolFinders finders = geometries.forTriple(t);
+        for (GridFit& grid : gridCandidates(bits, finders, t.estimatedVersion)) {
+            alignGrid(bits, finders, grid);
             const BitMatrix modules = sampleGrid(bits, grid);
             if (modules.empty()) continue;
             ++trace.gridsFitted;
             trace.gridCorners.push_back({grid.corners[0] * rung.scale, grid.corners[1] * rung.scale,
                                          grid.corners[2] * rung.scale, grid.corners[3] * rung.scale});
-            ContentReading read = ContentDecoder::read(modules);
             bool mirrored = false;
-            if (read.failure != ReadFailure::None) {
-                reading.failure = furthest(reading.failure, read.failure);
-                read = ContentDecoder::read(modules.transposed());
-                mirrored = true;
-            }
-            if (read.failure != ReadFailure::None) {
-                reading.failure = furthest(reading.failure, read.failure);
-                continue;
-            }
+            ContentReading read = readAsSeenOrMirrored(modules, mirrored, reading.failure);
+            if (read.failure != ReadFailure::None) continue;
             reading.symbols.push_back(placedSymbol(std::move(read.symbol), grid, mirrored, inverted, rung.scale));
-            used[t.topLeft] = used[t.topRight] = used[t.bottomLeft] = true;
+            markPatternsOf(grid, t, candidates, used);
             ++trace.verified;
             break;
         }

@@ -12,16 +12,16 @@ namespace {
 constexpr long kLargePhoto = 1200L * 900L;
 
 // Rows the first rung's finder scan looks at across the picture's shorter side: patterns whose
-// centre square is a 300th of that or more are found.
-constexpr int kRowsInFirstLook = 300;
+// centre square is a 200th of that or more are found.
+constexpr int kRowsInFirstLook = 200;
 
 // Smoothing takes sensor noise out of even areas, so blocks can tell faint contrast (shadows,
 // washed-out prints) from noise.
 constexpr int kSmoothedEvenRange = 8;
 
-// Timing modules a grid must find right before it is refined and sampled. Photos of real
-// symbols keep three quarters and more; chance keeps a half.
-constexpr double kTimingAgreement = 0.7;
+// Timing modules a grid must find stepping before it is refined and sampled. Photos of real
+// symbols keep three quarters and more, even tilted; chance keeps a half.
+constexpr double kTimingAgreement = 0.65;
 
 PicturePoint centreOf(const DecodedSymbol& s) {
     return (s.corners[0] + s.corners[1] + s.corners[2] + s.corners[3]) * 0.25;
@@ -65,7 +65,30 @@ SymbolFinders FinderGeometries::forTriple(const FinderTriple& t) {
             orientFinder(candidates[t.bottomLeft], traced[t.bottomLeft], xAxis, yAxis)};
 }
 
+namespace {
+
+// The version from the distances between the patterns' centres in modules, each leg measured by
+// the module size along it (from the traced corners where there are any): tilt makes modules
+// shorter one way than the other.
+int estimateVersion(const SymbolFinders& f, int fallback) {
+    const auto along = [](const FinderGeometry& g, bool xAxis) {
+        if (!g.corners) return g.candidate.moduleSize;
+        const auto& c = *g.corners;
+        return xAxis ? (distance(c[0], c[1]) + distance(c[3], c[2])) / 14 : (distance(c[0], c[3]) + distance(c[1], c[2])) / 14;
+    };
+    const double across = distance(f.topLeft.candidate.centre, f.topRight.candidate.centre) /
+                          ((along(f.topLeft, true) + along(f.topRight, true)) / 2);
+    const double down = distance(f.topLeft.candidate.centre, f.bottomLeft.candidate.centre) /
+                        ((along(f.topLeft, false) + along(f.bottomLeft, false)) / 2);
+    const double side = (across + down) / 2 + 7;
+    if (!std::isfinite(side)) return fallback;
+    return std::clamp(static_cast<int>(std::lround((side - 17) / 4)), 1, 40);
+}
+
+}  // namespace
+
 std::vector<GridFit> gridCandidates(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion) {
+    estimatedVersion = estimateVersion(finders, estimatedVersion);
     // The stated version first; data modules beside a small symbol's patterns can pass for
     // version information now and then, so the estimate and its neighbours follow.
     std::vector<int> versions;
@@ -73,21 +96,48 @@ std::vector<GridFit> gridCandidates(const BitMatrix& bits, const SymbolFinders& 
     for (const int v : {estimatedVersion, estimatedVersion - 1, estimatedVersion + 1})
         if (v >= 1 && v <= 40 && std::find(versions.begin(), versions.end(), v) == versions.end()) versions.push_back(v);
     // A grid of the wrong size, or over patterns that are not one symbol's, misses the timing
-    // patterns' alternation: half its modules agree by chance, a true one's nearly all.
+    // patterns' alternation.
     std::vector<std::pair<double, GridFit>> plausible;
-    for (const int v : versions) {
-        auto grid = fitGrid(finders, v);
-        if (!grid) continue;
-        const double agreement = timingAgreement(bits, *grid);
-        if (agreement >= kTimingAgreement) plausible.emplace_back(agreement, std::move(*grid));
-    }
+    for (const int v : versions)
+        for (const GridShape shape : {GridShape::Perspective, GridShape::Parallelogram}) {
+            auto grid = fitGrid(finders, v, shape);
+            if (!grid) continue;
+            const double agreement = timingAgreement(bits, *grid);
+            if (agreement >= kTimingAgreement) plausible.emplace_back(agreement, std::move(*grid));
+        }
     std::stable_sort(plausible.begin(), plausible.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<GridFit> grids;
-    for (auto& [agreement, grid] : plausible) {
-        alignGrid(bits, finders, grid);
-        grids.push_back(std::move(grid));
-    }
+    for (auto& [agreement, grid] : plausible) grids.push_back(std::move(grid));
     return grids;
+}
+
+ContentReading readAsSeenOrMirrored(const BitMatrix& modules, bool& mirrored, ReadFailure& failure) {
+    for (const bool transposed : {false, true}) {
+        ContentReading read = ContentDecoder::read(transposed ? modules.transposed() : modules);
+        mirrored = transposed;
+        if (read.failure == ReadFailure::None) return read;
+        failure = furthest(failure, read.failure);
+    }
+    return {};
+}
+
+void markPatternsOf(const GridFit& grid, const FinderTriple& triple, const std::vector<FinderCandidate>& candidates,
+                    std::vector<bool>& used) {
+    used[triple.topLeft] = used[triple.topRight] = used[triple.bottomLeft] = true;
+    const double ownFit = std::min({candidates[triple.topLeft].fit, candidates[triple.topRight].fit,
+                                    candidates[triple.bottomLeft].fit});
+    const auto inside = [&](PicturePoint p) {
+        for (int k = 0; k < 4; ++k)
+            if (cross(grid.corners[(k + 1) % 4] - grid.corners[k], p - grid.corners[k]) < 0) return false;
+        return true;
+    };
+    const double side = 4 * grid.version + 17;
+    const double moduleSize = (distance(grid.corners[0], grid.corners[1]) + distance(grid.corners[0], grid.corners[3])) / (2 * side);
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const double m = candidates[i].moduleSize;
+        const bool sameSize = m > 0.8 * moduleSize && m < 1.25 * moduleSize;
+        if (inside(candidates[i].centre) && sameSize && candidates[i].fit < 0.8 * ownFit) used[i] = true;
+    }
 }
 
 DecodedSymbol placedSymbol(DecodedSymbol symbol, const GridFit& grid, bool mirrored, bool inverted, double scale) {

@@ -41,9 +41,21 @@ private:
     std::vector<bool> done;
 };
 
-// The grids worth sampling for a triple, most likely first: the version its version information
-// states, else the estimated version and its neighbours.
+// The grids worth refining and sampling for a triple, most likely first: the version its version
+// information states, the estimated version and its neighbours, each laid both ways (GridShape),
+// those that step along the timing patterns.
 std::vector<GridFit> gridCandidates(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion);
+
+// The sampled modules read as seen, else transposed (a symbol seen from behind); `mirrored`
+// tells which, and `failure` keeps the furthest stage any failed read reached.
+ContentReading readAsSeenOrMirrored(const BitMatrix& modules, bool& mirrored, ReadFailure& failure);
+
+// Marks as used the candidates a verified symbol accounts for: its own three, and those inside it
+// with modules of its size that fit the finder ratio clearly worse than its own (patterns its
+// data happens to draw). A symbol nested inside it keeps its patterns: their modules differ in
+// size, or they are as true as the outer one's.
+void markPatternsOf(const GridFit& grid, const FinderTriple& triple, const std::vector<FinderCandidate>& candidates,
+                    std::vector<bool>& used);
 
 // The verified symbol with its corners in the picture.
 DecodedSymbol placedSymbol(DecodedSymbol symbol, const GridFit& grid, bool mirrored, bool inverted, double scale);

@@ -9,6 +9,11 @@
 
 namespace {
 
+// A pattern's centre is found to a fraction of a pixel (the middle of many runs); its traced
+// corners are off by a pixel or so, which over a large symbol adds up: they steer the fit's tilt,
+// the centres its size and place.
+constexpr double kCentreWeight = 8;
+
 // The pattern's corners in its own module frame (7 x 7), in the order FinderGeometry keeps.
 constexpr std::array<PicturePoint, 4> kFinderFrame = {{{0, 0}, {7, 0}, {7, 7}, {0, 7}}};
 
@@ -40,7 +45,7 @@ std::optional<PicturePoint> fourthCorner(const SymbolFinders& f) {
 }
 
 void addFinder(std::vector<PerspectiveTransform::Pair>& pairs, const FinderGeometry& g, PicturePoint origin) {
-    pairs.push_back({origin + PicturePoint{3.5, 3.5}, g.candidate.centre, 2});
+    pairs.push_back({origin + PicturePoint{3.5, 3.5}, g.candidate.centre, kCentreWeight});
     if (!g.corners) return;
     for (int i = 0; i < 4; ++i) pairs.push_back({origin + kFinderFrame[i], (*g.corners)[i], 1});
 }
@@ -151,18 +156,23 @@ PicturePoint GridFit::map(PicturePoint module) const {
 
 namespace {
 
-std::vector<PerspectiveTransform::Pair> finderPairs(const SymbolFinders& f, int version) {
+// The points a grid is first fitted to, and refitted to as alignment patterns are found.
+std::vector<PerspectiveTransform::Pair> finderPairs(const SymbolFinders& f, int version, GridShape shape) {
     const double side = 4 * version + 17;
     std::vector<PerspectiveTransform::Pair> pairs;
+    if (shape == GridShape::Parallelogram) {
+        const PicturePoint fourth = f.topRight.candidate.centre + f.bottomLeft.candidate.centre - f.topLeft.candidate.centre;
+        pairs = {{{3.5, 3.5}, f.topLeft.candidate.centre, kCentreWeight},
+                 {{side - 3.5, 3.5}, f.topRight.candidate.centre, kCentreWeight},
+                 {{3.5, side - 3.5}, f.bottomLeft.candidate.centre, kCentreWeight},
+                 {{side - 3.5, side - 3.5}, fourth, kCentreWeight}};
+        return pairs;
+    }
     addFinder(pairs, f.topLeft, {0, 0});
     addFinder(pairs, f.topRight, {side - 7, 0});
     addFinder(pairs, f.bottomLeft, {0, side - 7});
     if (const auto corner = fourthCorner(f)) pairs.push_back({{side, side}, *corner, 0.5});
-    if (pairs.size() < 4) {
-        // Without traced corners: the parallelogram of the three centres.
-        const PicturePoint fourth = f.topRight.candidate.centre + f.bottomLeft.candidate.centre - f.topLeft.candidate.centre;
-        pairs.push_back({{side - 3.5, side - 3.5}, fourth, 1});
-    }
+    if (pairs.size() < 4) return finderPairs(f, version, GridShape::Parallelogram);  // no traced corners
     return pairs;
 }
 
@@ -174,10 +184,11 @@ void setCorners(GridFit& grid) {
 
 }  // namespace
 
-std::optional<GridFit> fitGrid(const SymbolFinders& f, int version) {
+std::optional<GridFit> fitGrid(const SymbolFinders& f, int version, GridShape shape) {
     GridFit grid;
     grid.version = version;
-    const auto whole = PerspectiveTransform::fit(finderPairs(f, version));
+    grid.shape = shape;
+    const auto whole = PerspectiveTransform::fit(finderPairs(f, version, shape));
     if (!whole) return std::nullopt;
     grid.whole = *whole;
     setCorners(grid);
@@ -185,7 +196,7 @@ std::optional<GridFit> fitGrid(const SymbolFinders& f, int version) {
 }
 
 void alignGrid(const BitMatrix& bits, const SymbolFinders& f, GridFit& grid) {
-    std::vector<PerspectiveTransform::Pair> pairs = finderPairs(f, grid.version);
+    std::vector<PerspectiveTransform::Pair> pairs = finderPairs(f, grid.version, grid.shape);
     std::vector<std::vector<std::optional<PicturePoint>>> found;
     addAlignmentPatterns(bits, pairs, grid, found);
     if (grid.version >= 7) cutIntoTiles(grid, found);
@@ -193,17 +204,21 @@ void alignGrid(const BitMatrix& bits, const SymbolFinders& f, GridFit& grid) {
 }
 
 double timingAgreement(const BitMatrix& bits, const GridFit& grid) {
+    // Neighbouring timing modules differ. Counting the neighbours that do, rather than the
+    // modules in phase, keeps a grid whose first estimate drifts by half a module along a tilted
+    // edge: it still steps one module at a time.
     const int side = 4 * grid.version + 17;
-    int agree = 0, total = 0;
-    for (int k = 8; k <= side - 9; ++k) {
-        const bool dark = k % 2 == 0;
-        for (const PicturePoint module : {PicturePoint{k + 0.5, 6.5}, PicturePoint{6.5, k + 0.5}}) {
-            const PicturePoint p = grid.map(module);
-            agree += bits.getOrLight(static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y))) == dark;
-            ++total;
+    int differ = 0, pairs = 0;
+    for (const bool row : {true, false}) {
+        int previous = -1;
+        for (int k = 8; k <= side - 9; ++k) {
+            const PicturePoint p = grid.map(row ? PicturePoint{k + 0.5, 6.5} : PicturePoint{6.5, k + 0.5});
+            const int dark = bits.getOrLight(static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y)));
+            if (previous >= 0) differ += dark != previous, ++pairs;
+            previous = dark;
         }
     }
-    return static_cast<double>(agree) / total;
+    return pairs > 0 ? static_cast<double>(differ) / pairs : 0;
 }
 
 BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid) {

@@ -38,8 +38,14 @@ struct SymbolFinders {
 // read through that pattern's own geometry (no grid needed); nullopt when neither copy decodes.
 std::optional<int> readVersionNearFinders(const BitMatrix& bits, const SymbolFinders& finders);
 
+// How the grid is first laid from the three patterns: through their centres and the
+// parallelogram's fourth corner (no perspective; exact for flat, rotated symbols), or through
+// their centres, traced corners and the fourth corner where their edges meet (follows tilt).
+enum class GridShape { Parallelogram, Perspective };
+
 struct GridFit {
     int version = 0;
+    GridShape shape = GridShape::Perspective;
     // Tile boundaries in module coordinates along either axis, and each tile's transform, row
     // of tiles by row; one tile covers the whole symbol below version 7.
     std::vector<double> cuts;
@@ -54,14 +60,15 @@ struct GridFit {
 };
 
 // The grid of `version` from the three patterns alone; nullopt when they do not determine one.
-std::optional<GridFit> fitGrid(const SymbolFinders& finders, int version);
+std::optional<GridFit> fitGrid(const SymbolFinders& finders, int version, GridShape shape);
 // The grid refined by the version's alignment patterns (none below version 2) and, from version
 // 7 on, cut into tiles between them.
 void alignGrid(const BitMatrix& bits, const SymbolFinders& finders, GridFit& grid);
 
-// The share (0..1) of the timing patterns' modules (row and column 6 between the finder
-// patterns) that the grid finds as they must be: a cheap test that a grid lies on a symbol of
-// that size before anything else is done with it.
+// How well the grid steps along the timing patterns (row and column 6 between the finder
+// patterns): the share (0..1) of neighbouring timing modules it finds different, as they are. A
+// cheap test that a grid lies on a symbol of that size before anything else is done with it:
+// about a half by chance.
 double timingAgreement(const BitMatrix& bits, const GridFit& grid);
 
 // The module matrix (1 = dark) read at each module's centre; empty when more than a twentieth of
