@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr size_t kMaxCandidates = 30;
+constexpr size_t kMaxCandidates = 40;
 constexpr size_t kMaxTriples = 120;
 
 void readSymbolsIn(const BitMatrix& bits, const std::vector<FinderCandidate>& candidates, const Rung& rung,
