@@ -50,10 +50,12 @@ TripleRanking rankTriples(const std::vector<FinderCandidate>& c, size_t cap) {
             if (d(i, j) < 0) continue;
             for (int k = j + 1; k < n; ++k) {
                 if (d(i, k) < 0 || d(j, k) < 0) continue;
-                // The corner is the vertex opposite the longest side.
-                const double ij = d(i, j), ik = d(i, k), jk = d(j, k);
-                const FinderTriple t = jk >= ij && jk >= ik ? judge(c, i, j, k) : ik >= ij ? judge(c, j, i, k) : judge(c, k, i, j);
-                if (t.score > 0) ranking.triples.push_back(t);
+                // The corner is the vertex whose geometry fits best (under strong tilt it need
+                // not be the one opposite the longest side in pixels).
+                FinderTriple best = judge(c, i, j, k);
+                for (const FinderTriple& t : {judge(c, j, i, k), judge(c, k, i, j)})
+                    if (t.score > best.score) best = t;
+                if (best.score > 0) ranking.triples.push_back(best);
             }
         }
     const auto better = [](const FinderTriple& x, const FinderTriple& y) { return x.score > y.score; };
