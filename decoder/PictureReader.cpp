@@ -16,8 +16,8 @@ namespace {
 constexpr size_t kMaxCandidates = 40;
 constexpr size_t kMaxTriples = 120;
 
-void readSymbolsIn(const BitMatrix& bits, const std::vector<FinderCandidate>& candidates, const Rung& rung,
-                   bool inverted, PictureReading& reading, ReadTrace::Attempt& trace) {
+void readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const std::vector<FinderCandidate>& candidates,
+                   const Rung& rung, bool inverted, PictureReading& reading, ReadTrace::Attempt& trace) {
     const TripleRanking ranking = rankTriples(candidates, kMaxTriples);
     trace.binariser = rung.name;
     trace.inverted = inverted;
@@ -33,13 +33,11 @@ void readSymbolsIn(const BitMatrix& bits, const std::vector<FinderCandidate>& ca
         const SymbolFinders finders = geometries.forTriple(t);
         for (GridFit& grid : gridCandidates(bits, finders, t.estimatedVersion)) {
             alignGrid(bits, finders, grid);
-            const BitMatrix modules = sampleGrid(bits, grid);
-            if (modules.empty()) continue;
             ++trace.gridsFitted;
             trace.gridCorners.push_back({grid.corners[0] * rung.scale, grid.corners[1] * rung.scale,
                                          grid.corners[2] * rung.scale, grid.corners[3] * rung.scale});
             bool mirrored = false;
-            ContentReading read = readAsSeenOrMirrored(modules, mirrored, reading.failure);
+            ContentReading read = readGrid(bits, grey, grid, inverted, mirrored, reading.failure);
             if (read.failure != ReadFailure::None) continue;
             reading.symbols.push_back(placedSymbol(std::move(read.symbol), grid, mirrored, inverted, rung.scale));
             markPatternsOf(grid, t, candidates, used);
@@ -61,11 +59,12 @@ PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace) 
         if (!rung) break;
         if (rung->bits.empty()) continue;
         const FinderSearch finders = findFinderPatterns(rung->bits, kMaxCandidates, rung->rowStep);
-        readSymbolsIn(rung->bits, finders.candidates, *rung, false, reading, record.attempts.emplace_back());
+        const GreyImage& rungGrey = greyOf(*rung, grey);
+        readSymbolsIn(rung->bits, rungGrey, finders.candidates, *rung, false, reading, record.attempts.emplace_back());
         record.attempts.back().candidatesDropped = finders.dropped;
         if (reading.symbols.empty() && finders.invertedCandidates.size() >= 3) {
             rung->bits.invert();
-            readSymbolsIn(rung->bits, finders.invertedCandidates, *rung, true, reading, record.attempts.emplace_back());
+            readSymbolsIn(rung->bits, rungGrey, finders.invertedCandidates, *rung, true, reading, record.attempts.emplace_back());
             record.attempts.back().candidatesDropped = finders.invertedDropped;
         }
     }

@@ -41,13 +41,16 @@ std::optional<Rung> retryRung(const GreyImage& grey, int step) {
             // The first, cheap look scans every few rows of a large picture; the later rungs
             // scan them all.
             const int rowStep = std::max(1, (std::min(grey.width, grey.height) + kRowsInFirstLook / 2) / kRowsInFirstLook);
-            return Rung{"global", binariseGlobal(grey), 1, rowStep};
+            return Rung{"global", binariseGlobal(grey), 1, rowStep, {}};
         }
-        case 1: return Rung{"local", binariseLocal(grey), 1};
-        case 2: return Rung{"local, smoothed", binariseLocal(smoothed(grey), kSmoothedEvenRange), 1};
-        case 3:
-            if (static_cast<long>(grey.width) * grey.height < kLargePhoto) return Rung{"local, half size", BitMatrix(), 2};
-            return Rung{"local, half size", binariseLocal(halfSize(grey)), 2};
+        case 1: return Rung{"local", binariseLocal(grey), 1, 1, {}};
+        case 2: return Rung{"local, smoothed", binariseLocal(smoothed(grey), kSmoothedEvenRange), 1, 1, {}};
+        case 3: {
+            if (static_cast<long>(grey.width) * grey.height < kLargePhoto) return Rung{"local, half size", BitMatrix(), 2, 1, {}};
+            Rung rung{"local, half size", BitMatrix(), 2, 1, halfSize(grey)};
+            rung.bits = binariseLocal(rung.ownGrey);
+            return rung;
+        }
         default: return std::nullopt;
     }
 }
@@ -111,7 +114,10 @@ std::vector<GridFit> gridCandidates(const BitMatrix& bits, const SymbolFinders& 
     return grids;
 }
 
+namespace {
+
 ContentReading readAsSeenOrMirrored(const BitMatrix& modules, bool& mirrored, ReadFailure& failure) {
+    if (modules.empty()) return {};
     for (const bool transposed : {false, true}) {
         ContentReading read = ContentDecoder::read(transposed ? modules.transposed() : modules);
         mirrored = transposed;
@@ -119,6 +125,15 @@ ContentReading readAsSeenOrMirrored(const BitMatrix& modules, bool& mirrored, Re
         failure = furthest(failure, read.failure);
     }
     return {};
+}
+
+}  // namespace
+
+ContentReading readGrid(const BitMatrix& bits, const GreyImage& grey, const GridFit& grid, bool inverted, bool& mirrored,
+                        ReadFailure& failure) {
+    ContentReading read = readAsSeenOrMirrored(sampleGrid(bits, grid), mirrored, failure);
+    if (read.failure == ReadFailure::None) return read;
+    return readAsSeenOrMirrored(sampleGridByGrey(grey, grid, inverted), mirrored, failure);
 }
 
 void markPatternsOf(const GridFit& grid, const FinderTriple& triple, const std::vector<FinderCandidate>& candidates,

@@ -17,8 +17,14 @@ struct Rung {
     const char* name;
     BitMatrix bits;
     double scale = 1;
-    int rowStep = 1;  // rows of the finder scan: every rowStep-th
+    int rowStep = 1;     // rows of the finder scan: every rowStep-th
+    GreyImage ownGrey;   // the grey picture the bits come from, when not the picture's own
 };
+
+// The grey picture a rung's bit image was made from.
+inline const GreyImage& greyOf(const Rung& rung, const GreyImage& picture) {
+    return rung.ownGrey.pixels.empty() ? picture : rung.ownGrey;
+}
 
 // The ladder, tried in order while nothing verified has been found: one global threshold (the
 // cheapest, and enough for screens, scans and evenly lit photos), local thresholds (shadows,
@@ -46,9 +52,12 @@ private:
 // those that step along the timing patterns.
 std::vector<GridFit> gridCandidates(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion);
 
-// The sampled modules read as seen, else transposed (a symbol seen from behind); `mirrored`
-// tells which, and `failure` keeps the furthest stage any failed read reached.
-ContentReading readAsSeenOrMirrored(const BitMatrix& modules, bool& mirrored, ReadFailure& failure);
+// The grid's modules sampled from the bit image, and where that does not verify, from the grey
+// levels module by module (sampleGridByGrey); each read as seen, else transposed (a symbol seen
+// from behind). `mirrored` tells which; `failure` keeps the furthest stage any failed read
+// reached.
+ContentReading readGrid(const BitMatrix& bits, const GreyImage& grey, const GridFit& grid, bool inverted, bool& mirrored,
+                        ReadFailure& failure);
 
 // Marks as used the candidates a verified symbol accounts for: its own three, and those inside it
 // with modules of its size that fit the finder ratio clearly worse than its own (patterns its

@@ -221,9 +221,13 @@ double timingAgreement(const BitMatrix& bits, const GridFit& grid) {
     return pairs > 0 ? static_cast<double>(differ) / pairs : 0;
 }
 
-BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid) {
+namespace {
+
+// Calls visit(x, y, p) with each module's centre p in the picture; returns how many centres fall
+// outside a width x height picture (those are not visited).
+template <typename Visit>
+int forEachModuleCentre(const GridFit& grid, int width, int height, Visit visit) {
     const int side = 4 * grid.version + 17;
-    BitMatrix modules(side, side);
     // The tile of each module row and column.
     const int tilesPerSide = std::max(1, static_cast<int>(grid.cuts.size()) - 1);
     std::vector<int> tileOf(static_cast<size_t>(side), 0);
@@ -238,13 +242,61 @@ BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid) {
             const PerspectiveTransform& t =
                 grid.tiles.size() > 1 ? grid.tiles[static_cast<size_t>(tileOf[y]) * tilesPerSide + tileOf[x]] : grid.whole;
             const PicturePoint p = t.map({x + 0.5, y + 0.5});
-            if (!std::isfinite(p.x) || !std::isfinite(p.y) || p.x < 0 || p.y < 0 || p.x >= bits.width() ||
-                p.y >= bits.height()) {
+            if (!std::isfinite(p.x) || !std::isfinite(p.y) || p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) {
                 ++outside;
                 continue;
             }
-            modules.set(x, y, bits.get(static_cast<int>(p.x), static_cast<int>(p.y)));
+            visit(x, y, p);
         }
+    return outside;
+}
+
+}  // namespace
+
+BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid) {
+    const int side = 4 * grid.version + 17;
+    BitMatrix modules(side, side);
+    const int outside = forEachModuleCentre(grid, bits.width(), bits.height(), [&](int x, int y, PicturePoint p) {
+        modules.set(x, y, bits.get(static_cast<int>(p.x), static_cast<int>(p.y)));
+    });
     if (outside * 20 > side * side) return BitMatrix();
+    return modules;
+}
+
+BitMatrix sampleGridByGrey(const GreyImage& grey, const GridFit& grid, bool inverted) {
+    const int side = 4 * grid.version + 17;
+    // Grey levels at the centres (bilinear between the four nearest pixels), outside the
+    // picture as light as the lightest seen.
+    std::vector<int> level(static_cast<size_t>(side) * side, -1);
+    const int outside = forEachModuleCentre(grid, grey.width, grey.height, [&](int x, int y, PicturePoint p) {
+        const double fx = std::clamp(p.x - 0.5, 0.0, grey.width - 1.0), fy = std::clamp(p.y - 0.5, 0.0, grey.height - 1.0);
+        const int x0 = static_cast<int>(fx), y0 = static_cast<int>(fy);
+        const int x1 = std::min(x0 + 1, grey.width - 1), y1 = std::min(y0 + 1, grey.height - 1);
+        const double ax = fx - x0, ay = fy - y0;
+        const double top = grey.at(x0, y0) * (1 - ax) + grey.at(x1, y0) * ax;
+        const double bottom = grey.at(x0, y1) * (1 - ax) + grey.at(x1, y1) * ax;
+        level[static_cast<size_t>(y) * side + x] = static_cast<int>(std::lround(top * (1 - ay) + bottom * ay));
+    });
+    if (outside * 20 > side * side) return BitMatrix();
+    const int lightest = *std::max_element(level.begin(), level.end());
+    for (int& v : level)
+        if (v < 0) v = inverted ? 0 : lightest;
+    // Each module against the mean of the 7 x 7 modules around it, from prefix sums.
+    const int w = side + 1;
+    std::vector<int64_t> sums(static_cast<size_t>(w) * w, 0);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            sums[static_cast<size_t>(y + 1) * w + x + 1] = level[static_cast<size_t>(y) * side + x] + sums[static_cast<size_t>(y) * w + x + 1] +
+                                                           sums[static_cast<size_t>(y + 1) * w + x] - sums[static_cast<size_t>(y) * w + x];
+    BitMatrix modules(side, side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const int x0 = std::max(0, x - 3), x1 = std::min(side, x + 4), y0 = std::max(0, y - 3), y1 = std::min(side, y + 4);
+            const int64_t sum = sums[static_cast<size_t>(y1) * w + x1] - sums[static_cast<size_t>(y0) * w + x1] -
+                                sums[static_cast<size_t>(y1) * w + x0] + sums[static_cast<size_t>(y0) * w + x0];
+            const double mean = static_cast<double>(sum) / ((x1 - x0) * (y1 - y0));
+            const int v = level[static_cast<size_t>(y) * side + x];
+            modules.set(x, y, inverted ? v > mean : v < mean);
+        }
     return modules;
 }

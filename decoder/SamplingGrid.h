@@ -15,6 +15,7 @@
 
 #include "decoder/BitMatrix.h"
 #include "decoder/FinderPattern.h"
+#include "decoder/GreyImage.h"
 #include "decoder/PerspectiveTransform.h"
 
 // A finder pattern as the grid needs it: its candidate and, where its ring could be traced,
@@ -74,3 +75,8 @@ double timingAgreement(const BitMatrix& bits, const GridFit& grid);
 // The module matrix (1 = dark) read at each module's centre; empty when more than a twentieth of
 // the modules fall outside the picture.
 BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid);
+
+// The module matrix read from grey levels instead: each module's grey at its centre against the
+// mean of the modules around it (7 x 7), so the threshold follows shadows and faint print module
+// by module. `inverted`: light modules are the symbol's dark ones. Empty as sampleGrid.
+BitMatrix sampleGridByGrey(const GreyImage& grey, const GridFit& grid, bool inverted);
