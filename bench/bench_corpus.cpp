@@ -1,0 +1,353 @@
+// Reads every picture of a labelled corpus (bench/corpus/make_corpus.py) with our reader,
+// zxing-cpp and zbar, in one process and one run, on the same decoded RGB pixels, and prints per
+// category and in total how many pictures each reader read right, read wrong or missed, and the
+// time each took.
+//
+//   bench_corpus CORPUS_DIR|MANIFEST [--category NAME] [--readers ours,zxing,zbar]
+//                [--list-failures] [--json] [--floors FILE]
+//
+// A picture counts as right for a reader when every symbol it holds was returned with its text
+// or its data bytes; as wrong when the reader returned any symbol whose text and bytes match
+// none of the picture's symbols; otherwise as not found (nothing, or only some of several).
+// With --floors FILE (lines "CATEGORY MINIMUM" for our right count, # comments) the exit status
+// is 1 when ours reads fewer than a category's floor or returns any wrong text.
+//
+// zxing-cpp reads all QR symbols of the picture with tryHarder, tryRotate and tryDownscale (1.4
+// has no inverted or mirrored option of its own); zbar reads QR only, with its retry on the
+// inverted picture and its data as raw bytes. zbar reads grey only, so the conversion from
+// RGB is inside its timing, as it is inside ours.
+#define ZX_USE_UTF8
+#include <zbar.h>
+
+#include <ZXing/ReadBarcode.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "decoder/SymbolReader.h"
+#include "platform/imaging.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+struct Expected {
+    std::string text;   // UTF-8
+    std::string bytes;  // the data bytes as they stand in the symbol's segments
+};
+
+struct Picture {
+    std::string file;  // path of the picture
+    std::string category;
+    std::string desc;
+    std::vector<Expected> symbols;
+};
+
+// One symbol a reader returned: its text and, where the reader gives them, its data bytes.
+struct Returned {
+    std::string text;
+    std::string bytes;
+};
+
+enum class Verdict { Right, Wrong, NotFound };
+
+// What one reader made of one picture.
+struct ReaderResult {
+    std::vector<Returned> symbols;
+    double seconds = 0;
+    Verdict verdict = Verdict::NotFound;
+};
+
+struct Tally {
+    int right = 0, wrong = 0, notFound = 0;
+    double seconds = 0;
+    void add(const ReaderResult& r) {
+        (r.verdict == Verdict::Right ? right : r.verdict == Verdict::Wrong ? wrong : notFound) += 1;
+        seconds += r.seconds;
+    }
+};
+
+const char* const kReaders[] = {"ours", "zxing", "zbar"};
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+ReaderResult readOurs(const platform::RgbImage& image) {
+    ReaderResult result;
+    const auto start = std::chrono::steady_clock::now();
+    const PictureReading reading = readPicture(image);
+    result.seconds = secondsSince(start);
+    for (const DecodedSymbol& s : reading.symbols) result.symbols.push_back({s.textUtf8, s.bytes});
+    return result;
+}
+
+ReaderResult readZxing(const platform::RgbImage& image) {
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode).setTryHarder(true).setTryRotate(true).setTryDownscale(true);
+    ReaderResult result;
+    const auto start = std::chrono::steady_clock::now();
+    const ZXing::Results found =
+        ZXing::ReadBarcodes({image.rgb.data(), image.width, image.height, ZXing::ImageFormat::RGB}, hints);
+    result.seconds = secondsSince(start);
+    for (const ZXing::Result& r : found)
+        if (r.isValid()) result.symbols.push_back({r.text(), std::string(r.bytes().begin(), r.bytes().end())});
+    return result;
+}
+
+ReaderResult readZbar(const platform::RgbImage& image) {
+    zbar::ImageScanner scanner;
+    scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
+    scanner.set_config(zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_ENABLE, 1);
+    scanner.set_config(zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_BINARY, 1);
+    scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_TEST_INVERTED, 1);
+    ReaderResult result;
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<uint8_t> grey(static_cast<size_t>(image.width) * image.height);
+    const uint8_t* rgb = image.rgb.data();
+    for (size_t i = 0; i < grey.size(); ++i, rgb += 3)
+        grey[i] = static_cast<uint8_t>((30u * rgb[0] + 59u * rgb[1] + 11u * rgb[2]) / 100u);
+    zbar::Image frame(image.width, image.height, "Y800", grey.data(), grey.size());
+    scanner.scan(frame);
+    result.seconds = secondsSince(start);
+    // With raw bytes on, zbar's data is the symbol's bytes; it stands for the text as well
+    // (the same for UTF-8 content).
+    for (auto s = frame.symbol_begin(); s != frame.symbol_end(); ++s) result.symbols.push_back({s->get_data(), s->get_data()});
+    frame.set_data(nullptr, 0);
+    return result;
+}
+
+bool matches(const Returned& r, const Expected& e) { return r.text == e.text || (!r.bytes.empty() && r.bytes == e.bytes); }
+
+Verdict judge(const Picture& p, const std::vector<Returned>& returned) {
+    for (const Returned& r : returned) {
+        bool known = false;
+        for (const Expected& e : p.symbols) known = known || matches(r, e);
+        if (!known) return Verdict::Wrong;
+    }
+    for (const Expected& e : p.symbols) {
+        bool read = false;
+        for (const Returned& r : returned) read = read || matches(r, e);
+        if (!read) return Verdict::NotFound;
+    }
+    return Verdict::Right;
+}
+
+std::string hexBytes(const std::string& hex) {
+    std::string out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return out;
+}
+
+// Reads the manifest (one JSON object per line). Returns an empty string or the reason.
+std::string loadManifest(const std::filesystem::path& path, const std::string& onlyCategory, std::vector<Picture>& out) {
+    std::ifstream in(path);
+    if (!in) return "cannot open " + path.string();
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (line.empty()) continue;
+        const Json j = Json::parse(line, nullptr, false);
+        if (j.is_discarded() || !j.contains("file") || !j.contains("category") || !j.contains("symbols"))
+            return path.string() + ":" + std::to_string(number) + ": not a picture's record";
+        Picture p{(path.parent_path() / j["file"].get<std::string>()).string(), j["category"], j.value("desc", ""), {}};
+        for (const Json& s : j["symbols"]) p.symbols.push_back({s["text"], hexBytes(s["hex"])});
+        if (onlyCategory.empty() || p.category == onlyCategory) out.push_back(std::move(p));
+    }
+    return out.empty() ? "no pictures in " + path.string() : "";
+}
+
+// Reads "CATEGORY MINIMUM" lines. Returns an empty string or the reason.
+std::string loadFloors(const std::string& path, std::map<std::string, int>& floors) {
+    std::ifstream in(path);
+    if (!in) return "cannot open " + path;
+    std::string line;
+    while (std::getline(in, line)) {
+        line = line.substr(0, line.find('#'));
+        std::istringstream fields(line);
+        std::string category;
+        int minimum = 0;
+        if (!(fields >> category)) continue;
+        if (!(fields >> minimum)) return path + ": no minimum for " + category;
+        floors[category] = minimum;
+    }
+    return "";
+}
+
+std::string shortText(const std::string& s) { return s.size() > 60 ? s.substr(0, 57) + "..." : s; }
+
+void listFailure(const Picture& p, const std::map<std::string, ReaderResult>& results) {
+    std::cout << p.file << "  [" << p.desc << "]\n";
+    for (const Expected& e : p.symbols) std::cout << "    expected: " << shortText(e.text) << "\n";
+    for (const auto& [reader, r] : results) {
+        const char* verdict = r.verdict == Verdict::Right ? "right" : r.verdict == Verdict::Wrong ? "WRONG" : "not found";
+        std::cout << "    " << reader << ": " << verdict;
+        for (const Returned& s : r.symbols) std::cout << " | " << shortText(s.text);
+        std::cout << "\n";
+    }
+}
+
+struct Summary {
+    std::vector<std::string> readers;
+    std::vector<const char*> peers;  // the peers our time is compared with (when ours runs)
+    std::map<std::string, std::map<std::string, Tally>> byCategory;  // category -> reader -> tally
+    std::map<std::string, int> pictures;                              // per category
+};
+
+// The "total" row: every category's tallies added up.
+std::map<std::string, Tally> totals(const Summary& s) {
+    std::map<std::string, Tally> total;
+    for (const auto& [category, tallies] : s.byCategory)
+        for (const auto& [reader, t] : tallies) {
+            Tally& sum = total[reader];
+            sum.right += t.right, sum.wrong += t.wrong, sum.notFound += t.notFound, sum.seconds += t.seconds;
+        }
+    return total;
+}
+
+// Our time over the peer's, or 0 when either was not run.
+double timeRatio(const std::map<std::string, Tally>& tallies, const char* peer) {
+    const auto ours = tallies.find("ours"), other = tallies.find(peer);
+    if (ours == tallies.end() || other == tallies.end() || other->second.seconds <= 0) return 0;
+    return ours->second.seconds / other->second.seconds;
+}
+
+void printRow(const Summary& s, const std::string& name, int pictures, const std::map<std::string, Tally>& tallies) {
+    std::printf("%-18s %5d", name.c_str(), pictures);
+    for (const std::string& r : s.readers) {
+        const Tally& t = tallies.at(r);
+        std::printf(" | %5d %5d %5d %8.1f", t.right, t.wrong, t.notFound, t.seconds * 1000);
+    }
+    std::printf(s.peers.empty() ? "" : " |");
+    for (const char* peer : s.peers) std::printf(" %6.2f", timeRatio(tallies, peer));
+    std::printf("\n");
+}
+
+void printTable(const Summary& s) {
+    std::printf("%-18s %5s", "", "");
+    for (const std::string& r : s.readers) std::printf(" | %-26s", r.c_str());
+    std::printf(s.peers.empty() ? "\n" : " | time ours/\n");
+    std::printf("%-18s %5s", "category", "pics");
+    for (size_t i = 0; i < s.readers.size(); ++i) std::printf(" | %5s %5s %5s %8s", "right", "wrong", "nf", "ms");
+    std::printf(s.peers.empty() ? "" : " |");
+    for (const char* peer : s.peers) std::printf(" %6s", peer);
+    std::printf("\n");
+    int pictures = 0;
+    for (const auto& [category, tallies] : s.byCategory) {
+        printRow(s, category, s.pictures.at(category), tallies);
+        pictures += s.pictures.at(category);
+    }
+    printRow(s, "total", pictures, totals(s));
+}
+
+Json tallyJson(const std::map<std::string, Tally>& tallies, int pictures) {
+    Json out{{"pictures", pictures}};
+    for (const auto& [reader, t] : tallies)
+        out[reader] = {{"right", t.right}, {"wrong", t.wrong}, {"not_found", t.notFound}, {"seconds", t.seconds}};
+    for (const char* peer : {"zxing", "zbar"})
+        if (timeRatio(tallies, peer) > 0) out[std::string("time_ours_over_") + peer] = timeRatio(tallies, peer);
+    return out;
+}
+
+Json summaryJson(const Summary& s) {
+    Json out;
+    int pictures = 0;
+    for (const auto& [category, tallies] : s.byCategory) {
+        out["categories"][category] = tallyJson(tallies, s.pictures.at(category));
+        pictures += s.pictures.at(category);
+    }
+    out["total"] = tallyJson(totals(s), pictures);
+    return out;
+}
+
+// Whether ours stays at or above every floor and returns no wrong text; says why not on stderr.
+bool meetsFloors(const Summary& s, const std::map<std::string, int>& floors) {
+    bool ok = true;
+    for (const auto& [category, tallies] : s.byCategory) {
+        const auto ours = tallies.find("ours");
+        if (ours == tallies.end()) continue;
+        const auto floor = floors.find(category);
+        if (floor != floors.end() && ours->second.right < floor->second) {
+            std::cerr << "below floor: " << category << " ours read " << ours->second.right << ", floor " << floor->second << "\n";
+            ok = false;
+        }
+        if (ours->second.wrong > 0) {
+            std::cerr << "wrong text: " << category << " ours read " << ours->second.wrong << " picture(s) wrong\n";
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+int usage() {
+    std::cerr << "usage: bench_corpus CORPUS_DIR|MANIFEST [--category NAME] [--readers ours,zxing,zbar]\n"
+                 "                    [--list-failures] [--json] [--floors FILE]\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string manifest, category, floorsPath, readerList = "ours,zxing,zbar";
+    bool json = false, listFailures = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--json") json = true;
+        else if (a == "--list-failures") listFailures = true;
+        else if (a == "--category" && hasValue) category = argv[++i];
+        else if (a == "--floors" && hasValue) floorsPath = argv[++i];
+        else if (a == "--readers" && hasValue) readerList = argv[++i];
+        else if (a.rfind("--", 0) != 0 && manifest.empty()) manifest = a;
+        else return usage();
+    }
+    if (manifest.empty()) return usage();
+    if (std::filesystem::is_directory(manifest)) manifest = (std::filesystem::path(manifest) / "manifest.jsonl").string();
+
+    Summary summary;
+    for (const char* r : kReaders)
+        if (("," + readerList + ",").find(std::string(",") + r + ",") != std::string::npos) summary.readers.push_back(r);
+    if (summary.readers.empty()) return usage();
+    if (summary.readers.front() == "ours")
+        for (size_t i = 1; i < summary.readers.size(); ++i) summary.peers.push_back(summary.readers[i].c_str());
+    std::map<std::string, int> floors;
+    std::vector<Picture> pictures;
+    std::string error = loadManifest(manifest, category, pictures);
+    if (error.empty() && !floorsPath.empty()) error = loadFloors(floorsPath, floors);
+    if (!error.empty()) {
+        std::cerr << "bench_corpus: " << error << "\n";
+        return 1;
+    }
+
+    for (const Picture& p : pictures) {
+        platform::RgbImage image;
+        error = platform::decodeImageFile(p.file, image);
+        if (!error.empty()) {
+            std::cerr << "bench_corpus: " << p.file << ": " << error << "\n";
+            return 1;
+        }
+        std::map<std::string, ReaderResult> results;
+        for (const std::string& r : summary.readers) {
+            ReaderResult result = r == "ours" ? readOurs(image) : r == "zxing" ? readZxing(image) : readZbar(image);
+            result.verdict = judge(p, result.symbols);
+            summary.byCategory[p.category][r].add(result);
+            results[r] = std::move(result);
+        }
+        summary.pictures[p.category] += 1;
+        bool allRight = true;
+        for (const auto& [reader, r] : results) allRight = allRight && r.verdict == Verdict::Right;
+        if (listFailures && !allRight) listFailure(p, results);
+    }
+
+    if (json) std::cout << summaryJson(summary).dump(1) << "\n";
+    else printTable(summary);
+    return floorsPath.empty() || meetsFloors(summary, floors) ? 0 : 1;
+}
