@@ -182,16 +182,28 @@ std::string loadFloors(const std::string& path, std::map<std::string, int>& floo
     return "";
 }
 
-std::string shortText(const std::string& s) { return s.size() > 60 ? s.substr(0, 57) + "..." : s; }
+// The text cut to about 60 bytes, on a character boundary.
+std::string shortText(const std::string& s) {
+    if (s.size() <= 60) return s;
+    size_t end = 57;
+    while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
+    return s.substr(0, end) + "...";
+}
+
+// What a reader returned, on one line (control characters as spaces).
+std::string returnedTexts(const std::vector<Returned>& symbols) {
+    std::string out;
+    for (const Returned& s : symbols) out += " | " + shortText(s.text);
+    for (char& c : out) c = static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    return out;
+}
 
 void listFailure(const Picture& p, const std::map<std::string, ReaderResult>& results) {
     std::cout << p.file << "  [" << p.desc << "]\n";
     for (const Expected& e : p.symbols) std::cout << "    expected: " << shortText(e.text) << "\n";
     for (const auto& [reader, r] : results) {
         const char* verdict = r.verdict == Verdict::Right ? "right" : r.verdict == Verdict::Wrong ? "WRONG" : "not found";
-        std::cout << "    " << reader << ": " << verdict;
-        for (const Returned& s : r.symbols) std::cout << " | " << shortText(s.text);
-        std::cout << "\n";
+        std::cout << "    " << reader << ": " << verdict << returnedTexts(r.symbols) << "\n";
     }
 }
 
@@ -200,6 +212,7 @@ struct Summary {
     std::vector<const char*> peers;  // the peers our time is compared with (when ours runs)
     std::map<std::string, std::map<std::string, Tally>> byCategory;  // category -> reader -> tally
     std::map<std::string, int> pictures;                              // per category
+    std::vector<std::string> oursWrong;  // "file | text | ..." for every picture ours read wrong
 };
 
 // The "total" row: every category's tallies added up.
@@ -279,12 +292,9 @@ bool meetsFloors(const Summary& s, const std::map<std::string, int>& floors) {
             std::cerr << "below floor: " << category << " ours read " << ours->second.right << ", floor " << floor->second << "\n";
             ok = false;
         }
-        if (ours->second.wrong > 0) {
-            std::cerr << "wrong text: " << category << " ours read " << ours->second.wrong << " picture(s) wrong\n";
-            ok = false;
-        }
     }
-    return ok;
+    for (const std::string& wrong : s.oursWrong) std::cerr << "wrong text from ours: " << wrong << "\n";
+    return ok && s.oursWrong.empty();
 }
 
 int usage() {
@@ -338,6 +348,8 @@ int main(int argc, char** argv) {
         for (const std::string& r : summary.readers) {
             ReaderResult result = r == "ours" ? readOurs(image) : r == "zxing" ? readZxing(image) : readZbar(image);
             result.verdict = judge(p, result.symbols);
+            if (r == "ours" && result.verdict == Verdict::Wrong)
+                summary.oursWrong.push_back(p.file + returnedTexts(result.symbols));
             summary.byCategory[p.category][r].add(result);
             results[r] = std::move(result);
         }

@@ -93,7 +93,8 @@ def fill(rng, pieces, fits):
 
 
 def make_content(rng, kind, version, level):
-    """(text, data bytes) of the kind, taking 30-90 % of what the version holds."""
+    """(kind, text, data bytes) of the kind, or of a kind that fits when it has no room,
+    taking 30-90 % of what the version holds."""
     capacity = char_capacity(version, level, KIND_MODE[kind])
     budget = max(1, int(capacity * rng.uniform(0.3, 0.9)))
     if kind == "url" and budget < 24:
@@ -112,6 +113,8 @@ def make_content(rng, kind, version, level):
         text = fill(rng, CHINESE + EMOJI + ("Code ", " 2024 "), lambda s: len(s.encode()) <= budget)
     else:
         text = fill(rng, JAPANESE, lambda s: len(s) <= budget)
+    if not text:  # no room for even one of the kind's characters
+        return make_content(rng, "digits", version, level)
     data = text.encode("shift_jis" if kind == "kanji" else "utf-8")
     return kind, text, data
 
@@ -254,13 +257,8 @@ def logo_spot(symbol, share=2 / 3):
 
 
 # ---------------------------------------------------------------------------------------------
-# Surfaces: flat things in their own coordinates (the main symbol's modules), drawn at any point
-
-
-@dataclass
-class Layer:
-    """Something drawn on a surface: a function from surface points to colour and coverage."""
-    draw: object  # (u, v) -> (rgb N x 3, alpha N)
+# Surfaces: flat things in their own coordinates (the main symbol's modules), drawn at any
+# point. A layer is a function from surface points (u, v) to colours (N x 3) and coverage (N).
 
 
 def symbol_layer(symbol, x0, y0, module, quiet, style):
@@ -295,7 +293,7 @@ def symbol_layer(symbol, x0, y0, module, quiet, style):
             tone = dark * (1 - t) + np.array(style["dark_to"], dtype=np.float32) * t
         rgb = np.where(dark_module[:, None], tone, light)
         return rgb.astype(np.float32), inside.astype(np.float32)
-    return Layer(draw)
+    return draw
 
 
 def logo_layer(cx, cy, side, colours, rounded=0.25):
@@ -311,7 +309,7 @@ def logo_layer(cx, cy, side, colours, rounded=0.25):
         in_disc = (dx ** 2 + dy ** 2) <= (side * 0.22) ** 2
         rgb = np.where(in_disc[:, None], disc, np.where(inner[:, None], badge, border))
         return rgb, inside.astype(np.float32)
-    return Layer(draw)
+    return draw
 
 
 def rect_layer(x0, y0, x1, y1, colour):
@@ -321,7 +319,7 @@ def rect_layer(x0, y0, x1, y1, colour):
     def draw(u, v):
         inside = (u >= x0) & (u < x1) & (v >= y0) & (v < y1)
         return np.broadcast_to(colour, u.shape + (3,)), inside.astype(np.float32)
-    return Layer(draw)
+    return draw
 
 
 def raster_layer(image, x0, y0, scale):
@@ -335,10 +333,10 @@ def raster_layer(image, x0, y0, scale):
         s = cv2.remap(image, mx, my, cv2.INTER_LINEAR, borderMode=cv2.BORDER_CONSTANT, borderValue=0)
         s = s.reshape(-1, 4)[:len(u)]
         return s[:, :3], s[:, 3]
-    return Layer(draw)
+    return draw
 
 
-def text_block(rng, width, height, ink=(0.1, 0.1, 0.12), paper=(0.93, 0.92, 0.88), size=1):
+def text_block(rng, width, height, ink=(0.1, 0.1, 0.12), paper=(0.93, 0.92, 0.88)):
     """Lines of printed text (with a heading and a few rules) on paper, as float RGBA."""
     image = Image.new("RGB", (width, height), tuple(int(255 * c) for c in paper))
     draw = ImageDraw.Draw(image)
@@ -354,10 +352,7 @@ def text_block(rng, width, height, ink=(0.1, 0.1, 0.12), paper=(0.93, 0.92, 0.88
         x = int(rng.integers(2, 10))
         draw.text((x, y), words if rng.random() > 0.1 else words.upper(), fill=ink8, font=font)
         y += 13
-    small = np.asarray(image, dtype=np.float32) / 255
-    if size != 1:
-        small = cv2.resize(small, (width * size, height * size), interpolation=cv2.INTER_NEAREST)
-    return np.dstack([small, np.ones(small.shape[:2], np.float32)])
+    return np.dstack([np.asarray(image, dtype=np.float32) / 255, np.ones((height, width), np.float32)])
 
 
 def surface(layers):
@@ -366,7 +361,7 @@ def surface(layers):
         rgb = np.zeros(u.shape + (3,), np.float32)
         alpha = np.zeros(u.shape, np.float32)
         for layer in layers:
-            c, a = layer.draw(u, v)
+            c, a = layer(u, v)
             rgb = rgb * (1 - a[:, None]) + c * a[:, None]
             alpha = alpha + a * (1 - alpha)
         return rgb, alpha
@@ -678,7 +673,7 @@ def colour_patch(rng, symbol, quiet, mirror):
             def draw(u, v, cx=cx, cy=cy, radius=radius, colour=colour):
                 inside = ((u - quiet - cx) ** 2 + (v - quiet - cy) ** 2) <= radius ** 2
                 return np.broadcast_to(colour, u.shape + (3,)), inside.astype(np.float32)
-            return [Layer(draw)]
+            return [draw]
     return []
 
 
