@@ -59,11 +59,19 @@ struct Returned {
 
 enum class Verdict { Right, Wrong, NotFound };
 
+// Our reader's stages on one picture (from its ReadTrace): what each found, summed over the
+// ladder's attempts, and the attempt that read the first symbol.
+struct Stages {
+    int candidates = 0, triplesTried = 0, grids = 0, verified = 0;
+    std::string readBy;  // "global", "local inverted", ...; empty when nothing was read
+};
+
 // What one reader made of one picture.
 struct ReaderResult {
     std::vector<Returned> symbols;
     double seconds = 0;
     Verdict verdict = Verdict::NotFound;
+    Stages stages;
 };
 
 struct Tally {
@@ -83,10 +91,16 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 ReaderResult readOurs(const platform::RgbImage& image) {
     ReaderResult result;
+    ReadTrace trace;
     const auto start = std::chrono::steady_clock::now();
-    const PictureReading reading = readPicture(image);
+    const PictureReading reading = readPicture(image, &trace);
     result.seconds = secondsSince(start);
     for (const DecodedSymbol& s : reading.symbols) result.symbols.push_back({s.textUtf8, s.bytes});
+    for (const ReadTrace::Attempt& a : trace.attempts) {
+        Stages& st = result.stages;
+        st.candidates += a.candidates, st.triplesTried += a.triplesTried, st.grids += a.gridsFitted, st.verified += a.verified;
+        if (a.verified > 0 && st.readBy.empty()) st.readBy = std::string(a.binariser) + (a.inverted ? " inverted" : "");
+    }
     return result;
 }
 
@@ -206,7 +220,18 @@ void listFailure(const Picture& p, const std::map<std::string, ReaderResult>& re
     }
 }
 
+// Our stages summed over a category's pictures, and how many were read at each rung.
+struct StageTally {
+    Stages sum;
+    std::map<std::string, int> readBy;
+    void add(const Stages& s) {
+        sum.candidates += s.candidates, sum.triplesTried += s.triplesTried, sum.grids += s.grids, sum.verified += s.verified;
+        if (!s.readBy.empty()) readBy[s.readBy] += 1;
+    }
+};
+
 struct Summary {
+    std::map<std::string, StageTally> stages;  // category -> our stages
     std::vector<std::string> readers;
     std::vector<const char*> peers;  // the peers our time is compared with (when ours runs)
     std::map<std::string, std::map<std::string, Tally>> byCategory;  // category -> reader -> tally
@@ -296,9 +321,22 @@ bool meetsFloors(const Summary& s, const std::map<std::string, int>& floors) {
     return ok && s.oursWrong.empty();
 }
 
+// Per category: our finder candidates, triples tried, grids sampled and symbols verified, and
+// which rung of the retry ladder read the pictures.
+void printStages(const Summary& s) {
+    std::printf("\n%-18s %10s %10s %8s %8s   %s\n", "stages (ours)", "candidates", "triples", "grids", "verified",
+                "pictures read by rung");
+    for (const auto& [category, t] : s.stages) {
+        std::string rungs;
+        for (const auto& [rung, count] : t.readBy) rungs += (rungs.empty() ? "" : ", ") + rung + " " + std::to_string(count);
+        std::printf("%-18s %10d %10d %8d %8d   %s\n", category.c_str(), t.sum.candidates, t.sum.triplesTried, t.sum.grids,
+                    t.sum.verified, rungs.c_str());
+    }
+}
+
 int usage() {
     std::cerr << "usage: bench_corpus CORPUS_DIR|MANIFEST [--category NAME] [--readers ours,zxing,zbar]\n"
-                 "                    [--list-failures] [--json] [--floors FILE]\n";
+                 "                    [--list-failures] [--stages] [--json] [--floors FILE]\n";
     return 2;
 }
 
@@ -306,12 +344,13 @@ int usage() {
 
 int main(int argc, char** argv) {
     std::string manifest, category, floorsPath, readerList = "ours,zxing,zbar";
-    bool json = false, listFailures = false;
+    bool json = false, listFailures = false, stages = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool hasValue = i + 1 < argc;
         if (a == "--json") json = true;
         else if (a == "--list-failures") listFailures = true;
+        else if (a == "--stages") stages = true;
         else if (a == "--category" && hasValue) category = argv[++i];
         else if (a == "--floors" && hasValue) floorsPath = argv[++i];
         else if (a == "--readers" && hasValue) readerList = argv[++i];
@@ -350,6 +389,7 @@ int main(int argc, char** argv) {
             if (r == "ours" && result.verdict == Verdict::Wrong)
                 summary.oursWrong.push_back(p.file + returnedTexts(result.symbols));
             summary.byCategory[p.category][r].add(result);
+            if (r == "ours") summary.stages[p.category].add(result.stages);
             results[r] = std::move(result);
         }
         summary.pictures[p.category] += 1;
@@ -360,5 +400,6 @@ int main(int argc, char** argv) {
 
     if (json) std::cout << summaryJson(summary).dump(1) << "\n";
     else printTable(summary);
+    if (stages && !json) printStages(summary);
     return floorsPath.empty() || meetsFloors(summary, floors) ? 0 : 1;
 }

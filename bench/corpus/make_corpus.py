@@ -932,6 +932,10 @@ CATEGORIES = [
     # One code inside another: in its centre (within its correction) or in its wide margin.
     ("nested", 24, 4, dict(make=nested, versions=(7, 14), size=[(720, 720)], ppm=(5, 8), quiet=4, angle=(-10, 10),
                            tilt=(0, 15), background="desk", blur=(0, 0.4), noise=(0, 0.01))),
+    # Photos without any symbol, printed text and texture in them: a reader's time beside the
+    # peers' here is the cost of a miss.
+    ("no_symbol", 30, 4, dict(symbols=(0, 0), size=[(640, 480), (1280, 960), (2000, 1500)], background="busy",
+                              blur=(0.3, 1.0), noise=(0.01, 0.03), light=(0, 0.3), cast=0.1, jpeg=(60, 90))),
     # Busy surroundings and stress: texture, printed text, blur, noise, hard JPEG.
     ("busy", 48, 6, dict(versions=(1, 10), size=[(640, 480), (800, 800)], ppm=(3, 7), angle=(0, 360), tilt=(0, 30),
                          quiet=2, background="busy", blur=(0.3, 1.3), noise=(0.01, 0.05), cast=0.1, jpeg=(40, 80))),
