@@ -236,6 +236,69 @@ FinderSearch findFinderPatterns(const BitMatrix& bits, size_t cap, int rowStep) 
     return search;
 }
 
+namespace {
+
+// The ends of the row spans of the dark region through (x, y), within `radius` of `centre`:
+// only the ends matter, as the extreme point of a row in any direction is one of them.
+std::vector<PicturePoint> spanEnds(const BitMatrix& bits, int x, int y, PicturePoint centre, double radius) {
+    const int y0 = std::max(0, static_cast<int>(centre.y - radius));
+    const int y1 = std::min(bits.height() - 1, static_cast<int>(centre.y + radius));
+    const auto rowLimits = [&](int row, int& lo, int& hi) {
+        const double dy = row + 0.5 - centre.y, half = std::sqrt(std::max(0.0, radius * radius - dy * dy));
+        lo = std::max(0, static_cast<int>(std::ceil(centre.x - half - 0.5)));
+        hi = std::min(bits.width() - 1, static_cast<int>(std::floor(centre.x + half - 0.5)));
+    };
+    std::vector<std::vector<std::pair<int, int>>> spans(static_cast<size_t>(y1 - y0 + 1));  // filled, per row
+    const auto filled = [&](int px, int py) {
+        for (const auto& [a, b] : spans[py - y0])
+            if (px >= a && px <= b) return true;
+        return false;
+    };
+    std::vector<std::pair<int, int>> seeds{{x, y}};
+    std::vector<PicturePoint> ends;
+    while (!seeds.empty()) {
+        const auto [sx, sy] = seeds.back();
+        seeds.pop_back();
+        int lo, hi;
+        rowLimits(sy, lo, hi);
+        if (sx < lo || sx > hi || filled(sx, sy)) continue;
+        int a = sx, b = sx;
+        while (a > lo && bits.get(a - 1, sy)) --a;
+        while (b < hi && bits.get(b + 1, sy)) ++b;
+        spans[sy - y0].emplace_back(a, b);
+        ends.push_back({a + 0.5, sy + 0.5});
+        ends.push_back({b + 0.5, sy + 0.5});
+        for (const int ny : {sy - 1, sy + 1}) {
+            if (ny < y0 || ny > y1) continue;
+            for (int nx = a; nx <= b; ++nx)
+                if (bits.get(nx, ny) && (nx == a || !bits.get(nx - 1, ny))) seeds.emplace_back(nx, ny);
+        }
+    }
+    return ends;
+}
+
+// The four corners of a square-like region from its boundary points: the farthest from the
+// centre, then the farthest along the other three diagonal directions; out to the pixels' edges.
+std::array<PicturePoint, 4> extremeCorners(const std::vector<PicturePoint>& points, PicturePoint centre) {
+    PicturePoint u{1, 0};
+    double farthest = -1;
+    for (const PicturePoint& p : points)
+        if (const double d2 = dot(p - centre, p - centre); d2 > farthest) farthest = d2, u = p - centre;
+    u = u * (1 / std::max(length(u), 1e-9));
+    const PicturePoint directions[4] = {u, {-u.y, u.x}, u * -1, {u.y, -u.x}};
+    PicturePoint extremes[4];
+    double best[4] = {-1e300, -1e300, -1e300, -1e300};
+    for (const PicturePoint& p : points)
+        for (int k = 0; k < 4; ++k)
+            if (const double v = dot(p - centre, directions[k]); v > best[k]) best[k] = v, extremes[k] = p - centre;
+    std::array<PicturePoint, 4> corners;
+    for (int k = 0; k < 4; ++k)
+        corners[k] = centre + extremes[k] + PicturePoint{extremes[k].x > 0 ? 0.5 : -0.5, extremes[k].y > 0 ? 0.5 : -0.5};
+    return corners;
+}
+
+}  // namespace
+
 std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, const FinderCandidate& c) {
     // The outer ring: from the centre along the row, past the centre square and the light ring.
     const int cy = static_cast<int>(c.centre.y);
@@ -245,67 +308,9 @@ std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, 
     while (bits.getOrLight(x, cy) && steps < reach) ++x, ++steps;
     while (!bits.getOrLight(x, cy) && steps < reach && x < bits.width()) ++x, ++steps;
     if (!bits.getOrLight(x, cy)) return std::nullopt;
-
-    // The ring's pixels within a radius of 7 modules (beyond the corners of even a tilted
-    // pattern, short of most of the symbol's data), filled row span by row span. Only the ends
-    // of the spans matter: the extreme point of a row in any direction is one of its ends.
-    const double radius = 7 * c.moduleSize + 2;
-    const int y0 = std::max(0, static_cast<int>(c.centre.y - radius));
-    const int y1 = std::min(bits.height() - 1, static_cast<int>(c.centre.y + radius));
-    const auto rowLimits = [&](int y, int& lo, int& hi) {
-        const double dy = y + 0.5 - c.centre.y, half = std::sqrt(std::max(0.0, radius * radius - dy * dy));
-        lo = std::max(0, static_cast<int>(std::ceil(c.centre.x - half - 0.5)));
-        hi = std::min(bits.width() - 1, static_cast<int>(std::floor(c.centre.x + half - 0.5)));
-    };
-    std::vector<std::vector<std::pair<int, int>>> spans(static_cast<size_t>(y1 - y0 + 1));  // filled, per row
-    const auto filled = [&](int x, int y) {
-        for (const auto& [a, b] : spans[y - y0])
-            if (x >= a && x <= b) return true;
-        return false;
-    };
-    std::vector<std::pair<int, int>> seeds{{x, cy}}, ends;
-    while (!seeds.empty()) {
-        const auto [sx, sy] = seeds.back();
-        seeds.pop_back();
-        if (filled(sx, sy)) continue;
-        int lo, hi;
-        rowLimits(sy, lo, hi);
-        if (sx < lo || sx > hi) continue;
-        int a = sx, b = sx;
-        while (a > lo && bits.get(a - 1, sy)) --a;
-        while (b < hi && bits.get(b + 1, sy)) ++b;
-        spans[sy - y0].emplace_back(a, b);
-        ends.emplace_back(a, sy);
-        ends.emplace_back(b, sy);
-        for (const int ny : {sy - 1, sy + 1}) {
-            if (ny < y0 || ny > y1) continue;
-            for (int nx = a; nx <= b; ++nx)
-                if (bits.get(nx, ny) && (nx == a || !bits.get(nx - 1, ny))) seeds.emplace_back(nx, ny);
-        }
-    }
-    const std::vector<std::pair<int, int>>& ring = ends;
-
-    // The corners are the ring's extreme points: the farthest from the centre, then the
-    // farthest along the other three diagonal directions (two passes over the ring).
-    const auto offset = [&](const std::pair<int, int>& p) { return PicturePoint{p.first + 0.5, p.second + 0.5} - c.centre; };
-    PicturePoint u{1, 0};
-    double farthest = -1;
-    for (const auto& p : ring) {
-        const PicturePoint o = offset(p);
-        if (const double d2 = dot(o, o); d2 > farthest) farthest = d2, u = o;
-    }
-    u = u * (1 / std::max(length(u), 1e-9));
-    const PicturePoint directions[4] = {u, {-u.y, u.x}, u * -1, {u.y, -u.x}};
-    PicturePoint extremes[4];
-    double best[4] = {-1e300, -1e300, -1e300, -1e300};
-    for (const auto& p : ring) {
-        const PicturePoint o = offset(p);
-        for (int k = 0; k < 4; ++k)
-            if (const double v = dot(o, directions[k]); v > best[k]) best[k] = v, extremes[k] = o;
-    }
-    std::array<PicturePoint, 4> corners;
-    for (int k = 0; k < 4; ++k)  // out to the pixel's outer edge
-        corners[k] = c.centre + extremes[k] + PicturePoint{extremes[k].x > 0 ? 0.5 : -0.5, extremes[k].y > 0 ? 0.5 : -0.5};
+    // The ring within a radius of 7 modules: beyond the corners of even a tilted pattern, short
+    // of most of the symbol's data.
+    const std::array<PicturePoint, 4> corners = extremeCorners(spanEnds(bits, x, cy, c.centre, 7 * c.moduleSize + 2), c.centre);
     // A square-like quadrilateral of about the pattern's size.
     double area = 0;
     for (int i = 0; i < 4; ++i) area += cross(corners[i] - c.centre, corners[(i + 1) % 4] - c.centre) / 2;
