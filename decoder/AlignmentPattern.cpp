@@ -37,6 +37,10 @@ std::optional<PicturePoint> findAlignmentPattern(const BitMatrix& bits, PictureP
                                                  double radius) {
     std::optional<PicturePoint> best;
     double bestCost = 1e300;
+    // A prediction off the picture (or at infinity, from a wild grid) has nothing to search.
+    if (!(predicted.x + radius >= 0 && predicted.y + radius >= 0 && predicted.x - radius < bits.width() &&
+          predicted.y - radius < bits.height() && radius < bits.width() + bits.height()))
+        return best;
     const int x0 = std::max(0, static_cast<int>(predicted.x - radius)), x1 = std::min(bits.width() - 1, static_cast<int>(predicted.x + radius));
     const int y0 = std::max(0, static_cast<int>(predicted.y - radius)), y1 = std::min(bits.height() - 1, static_cast<int>(predicted.y + radius));
     for (int y = y0; y <= y1; ++y) {

@@ -84,7 +84,7 @@ int estimateVersion(const SymbolFinders& f, int fallback) {
     const double down = distance(f.topLeft.candidate.centre, f.bottomLeft.candidate.centre) /
                         ((along(f.topLeft, false) + along(f.bottomLeft, false)) / 2);
     const double side = (across + down) / 2 + 7;
-    if (!std::isfinite(side)) return fallback;
+    if (!(side >= 0 && side < 1000)) return fallback;  // no finite, plausible size from these patterns
     return std::clamp(static_cast<int>(std::lround((side - 17) / 4)), 1, 40);
 }
 

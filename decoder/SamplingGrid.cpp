@@ -27,6 +27,13 @@ std::vector<int> alignmentCoordinates(int version) {
     return positions;
 }
 
+// The pixel under picture point p; light outside the picture (and for points at infinity,
+// where a wild grid can send a module).
+bool darkAt(const BitMatrix& bits, PicturePoint p) {
+    if (!(p.x >= 0 && p.y >= 0 && p.x < bits.width() && p.y < bits.height())) return false;
+    return bits.get(static_cast<int>(p.x), static_cast<int>(p.y));
+}
+
 // Pixels per module around module point p.
 double moduleSizeAt(const PerspectiveTransform& t, PicturePoint p) {
     const PicturePoint at = t.map(p);
@@ -137,7 +144,7 @@ std::optional<int> readVersionNearFinders(const BitMatrix& bits, const SymbolFin
             const PicturePoint module = upperRight ? PicturePoint{-4 + k % 3 + 0.5, k / 3 + 0.5}
                                                    : PicturePoint{k / 3 + 0.5, -4 + k % 3 + 0.5};
             const PicturePoint p = local->map(module);
-            if (bits.getOrLight(static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y)))) bitsRead |= 1u << k;
+            if (darkAt(bits, p)) bitsRead |= 1u << k;
         }
         if (const auto version = decodeVersionBits(bitsRead)) return version;
     }
@@ -213,7 +220,7 @@ double timingAgreement(const BitMatrix& bits, const GridFit& grid) {
         int previous = -1;
         for (int k = 8; k <= side - 9; ++k) {
             const PicturePoint p = grid.map(row ? PicturePoint{k + 0.5, 6.5} : PicturePoint{6.5, k + 0.5});
-            const int dark = bits.getOrLight(static_cast<int>(std::floor(p.x)), static_cast<int>(std::floor(p.y)));
+            const int dark = darkAt(bits, p);
             if (previous >= 0) differ += dark != previous, ++pairs;
             previous = dark;
         }
