@@ -63,10 +63,24 @@ using WindowPtr = std::shared_ptr<WindowRecord>;
 WindowPtr lookup(HWND hwnd);
 // The window a widget (or one of its inner widgets) belongs to.
 HWND windowOfWidget(const QWidget* widget);
-// Puts the record's rectangle on its widget (a drop-down list keeps its own field height).
-void applyGeometry(WindowRecord& w);
 // Calls the window's procedure, keeping the record alive during the call.
 LRESULT callProc(const WindowPtr& w, UINT msg, WPARAM wParam, LPARAM lParam);
+// Destroys every top-level window still alive (the Application's end).
+void destroyTopLevelWindows();
+
+// The widget of a plain window or a STATIC control (window_widget.cpp).
+QWidget* newWindowWidget(HWND hwnd, QWidget* parent, Qt::WindowFlags flags);
+
+// Puts the record's rectangle on its widget (a drop-down list keeps its own field height).
+void applyGeometry(WindowRecord& w);
+// Moves / sizes the record and tells the window (WM_WINDOWPOSCHANGED); `fromSystem` when the
+// window manager did it, so the widget is not moved again. Returns whether anything changed.
+bool setRect(const WindowPtr& w, const RECT& r, bool fromSystem);
+
+// Makes a new surface of the client size, keeping the overlapping pixels, and invalidates the
+// whole client (window_paint.cpp).
+void resizeSurface(WindowRecord& w);
+inline QRect toQRect(const RECT& r) { return QRect(r.left, r.top, RectWidth(r), RectHeight(r)); }
 
 // Every entry from Qt into the layer (events, signals, timers) holds one of these; widgets and
 // objects scheduled for deletion are deleted when the outermost guard ends.
