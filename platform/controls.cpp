@@ -3,6 +3,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -153,6 +154,10 @@ LRESULT editProc(const WindowPtr& w, ControlState& c, UINT msg, WPARAM wParam, L
         case EM_SETMODIFY: c.modified = wParam != 0; return 0;
         case EM_GETMODIFY: return c.modified ? 1 : 0;
         case EM_GETLINECOUNT: return c.multi ? std::max(1, c.multi->document()->blockCount()) : 1;
+        case WM_PASTE:
+            if (c.multi) c.multi->paste();
+            if (c.single) c.single->paste();
+            return 0;
         case WM_SETFONT:
             w->font = reinterpret_cast<HFONT>(wParam);
             if (w->widget) w->widget->setFont(fontOf(w->font).font);
@@ -264,6 +269,9 @@ LRESULT comboProc(const WindowPtr& w, ControlState& c, UINT msg, WPARAM wParam, 
             }
             return 1;
         case CB_GETDROPPEDSTATE: return combo->view() && combo->view()->isVisible() ? 1 : 0;
+        case WM_PASTE:
+            if (combo->isEditable()) combo->lineEdit()->paste();
+            return 0;
         case WM_SETTEXT: {
             if (!combo->isEditable()) return CB_ERR;
             const auto* text = reinterpret_cast<const char16_t*>(lParam);
@@ -285,6 +293,8 @@ LRESULT comboProc(const WindowPtr& w, ControlState& c, UINT msg, WPARAM wParam, 
 LRESULT controlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     WindowPtr w = lookup(hwnd);
     if (!w || !w->control) return DefWindowProc(hwnd, msg, wParam, lParam);
+    // A control shows its own context menu; its parent does not hear of the click.
+    if (msg == WM_CONTEXTMENU) return 0;
     std::shared_ptr<ControlState> c = w->control;
     if (c->combo) return comboProc(w, *c, msg, wParam, lParam);
     return editProc(w, *c, msg, wParam, lParam);
@@ -327,6 +337,7 @@ public:
             case QEvent::KeyPress: {
                 auto* ke = static_cast<QKeyEvent*>(e);
                 noteInputState(ke->modifiers(), Qt::NoButton);
+                if (translateAccelerator(hwnd_, ke)) return true;
                 const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
                 const bool escape = ke->key() == Qt::Key_Escape;
                 if (!enter && !escape) return false;
@@ -338,6 +349,9 @@ public:
                 }
                 return false;
             }
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop: return handleDragEvent(hwnd_, static_cast<QDropEvent*>(e));
             case QEvent::FocusIn:
                 if (watched == w->widget.data()) notifyParent(hwnd_, w->control->combo ? CBN_SETFOCUS : EN_SETFOCUS);
                 return false;

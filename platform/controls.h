@@ -10,7 +10,8 @@
 //   WM_GETTEXTLENGTH, WM_SETFONT (wParam = HFONT) / WM_GETFONT, EM_SETSEL (0, -1 selects all),
 //   EM_GETSEL, EM_LIMITTEXT (0 = no limit; a multi-line field refuses, whole, a paste or drop
 //   that would pass it, and cuts typed text to it), EM_SETREADONLY, EM_SETPASSWORDCHAR,
-//   EM_SETMARGINS, EM_SETMODIFY / EM_GETMODIFY, EM_GETLINECOUNT.
+//   EM_SETMARGINS, EM_SETMODIFY / EM_GETMODIFY, EM_GETLINECOUNT, WM_PASTE (the clipboard's
+//   text at the caret, as the user's paste).
 //   Multi-line text reads with CR LF line ends (any of CR LF, LF, CR is taken when set).
 //   Notifies EN_CHANGE after every change the user makes and after WM_SETTEXT on one-line
 //   fields (not multi-line ones, as in Win32); EN_SETFOCUS / EN_KILLFOCUS.
@@ -23,7 +24,7 @@
 //   font needs. Messages: CB_ADDSTRING / CB_INSERTSTRING (lParam = const char16_t*,
 //   zero-terminated) -> index, CB_DELETESTRING, CB_RESETCONTENT, CB_GETCOUNT, CB_SETCURSEL
 //   (-1 clears) -> index or CB_ERR, CB_GETCURSEL, CB_GETLBTEXT / CB_GETLBTEXTLEN,
-//   CB_FINDSTRINGEXACT, CB_LIMITTEXT, CB_SHOWDROPDOWN, CB_GETDROPPEDSTATE, WM_SETTEXT /
+//   CB_FINDSTRINGEXACT, CB_LIMITTEXT, CB_SHOWDROPDOWN, CB_GETDROPPEDSTATE, WM_PASTE, WM_SETTEXT /
 //   WM_GETTEXT (the edit field's text), WM_SETFONT / WM_GETFONT.
 //   Notifies CBN_SELCHANGE when the user picks an item, CBN_EDITCHANGE when the user types,
 //   CBN_DROPDOWN / CBN_CLOSEUP, CBN_SETFOCUS / CBN_KILLFOCUS.

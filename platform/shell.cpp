@@ -1,24 +1,30 @@
-// Shell services: dialogs, clipboard, tray, menus, single instance, language, links.
+// Shell services: dialogs, clipboard, tray, menus, language, Qt's translations, links.
 #include "platform/shell.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QImageReader>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QSystemTrayIcon>
+#include <QTranslator>
+#include <QUrl>
 
-#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 
+#include "platform/imaging.h"
 #include "platform/qt/window_internal.h"
 #include "platform/text.h"
 
@@ -47,8 +53,13 @@ public:
         QWidget* owner = nullptr;
         if (qtdetail::WindowPtr w = qtdetail::lookup(request.owner)) owner = w->widget;
         QFileDialog dialog(owner);
+        // Qt's own dialog matches the filters in any letter case (a desktop's native one may not)
+        // and speaks the language of the translations loaded.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
         dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (!request.initialDir.empty()) dialog.setDirectory(toQString(request.initialDir));
         if (!request.title.empty()) dialog.setWindowTitle(toQString(request.title));
         QStringList filters;
         for (const FileFilter& f : request.filters) {
@@ -97,6 +108,21 @@ public:
         return fromQString(text);
     }
 
+    bool setClipboardPicture(const RgbImage& picture) override {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!clipboard || picture.width <= 0 || picture.height <= 0) return false;
+        const QImage image(picture.rgb.data(), picture.width, picture.height, picture.width * 3,
+                           QImage::Format_RGB888);
+        clipboard->setImage(image.copy());
+        return true;
+    }
+
+    bool clipboardPicture(RgbImage& out) override {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (!clipboard) return false;
+        return PictureFromMimeData(qtdetail::mimeDataOf(clipboard->mimeData()), out);
+    }
+
     bool trayShow(const NOTIFYICONDATA& icon) override {
         if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
         auto key = std::make_pair(icon.hWnd, icon.uID);
@@ -108,16 +134,36 @@ public:
             QObject::connect(slot.get(), &QSystemTrayIcon::activated, slot.get(),
                              [this, hwnd, id](QSystemTrayIcon::ActivationReason reason) {
                                  qtdetail::EntryGuard guard;
-                                 const UINT message = callbacks_[std::make_pair(hwnd, id)];
+                                 const auto key = std::make_pair(hwnd, id);
+                                 const UINT message = callbacks_[key];
                                  if (!message) return;
                                  UINT mouse = 0;
                                  if (reason == QSystemTrayIcon::DoubleClick) mouse = WM_LBUTTONDBLCLK;
-                                 if (reason == QSystemTrayIcon::Context) mouse = WM_RBUTTONUP;
+                                 // The tray shows the icon's own menu itself.
+                                 if (reason == QSystemTrayIcon::Context && !menus_.count(key)) mouse = WM_RBUTTONUP;
                                  if (reason == QSystemTrayIcon::Trigger) mouse = WM_LBUTTONUP;
                                  if (mouse) PostMessage(hwnd, message, id, static_cast<LPARAM>(mouse));
                              });
         }
         callbacks_[key] = icon.uCallbackMessage;
+        auto shown = menus_.find(key);
+        if (icon.menu.empty()) {
+            slot->setContextMenu(nullptr);
+            if (shown != menus_.end()) qtdetail::scheduleDelete(shown->second.menu.release());
+            menus_.erase(key);
+        } else if (shown == menus_.end() || shown->second.items != icon.menu) {
+            // Made again only when it changed: a menu on show stays while the tooltip is renewed.
+            auto menu = std::make_unique<QMenu>();
+            fillMenu(*menu, icon.menu);
+            const HWND hwnd = icon.hWnd;
+            QObject::connect(menu.get(), &QMenu::triggered, menu.get(), [hwnd](QAction* action) {
+                qtdetail::EntryGuard guard;
+                PostMessage(hwnd, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(action->data().toUInt()), 0), 0);
+            });
+            slot->setContextMenu(menu.get());
+            if (shown != menus_.end()) qtdetail::scheduleDelete(shown->second.menu.release());
+            menus_[key] = TrayMenu{icon.menu, std::move(menu)};
+        }
         if (icon.hIcon) slot->setIcon(QIcon(QPixmap::fromImage(icon.hIcon->image)));
         slot->setToolTip(toQString(icon.szTip));
         slot->show();
@@ -132,21 +178,17 @@ public:
         qtdetail::scheduleDelete(it->second.release());
         icons_.erase(it);
         callbacks_.erase(key);
+        if (auto menu = menus_.find(key); menu != menus_.end()) {
+            qtdetail::scheduleDelete(menu->second.menu.release());
+            menus_.erase(menu);
+        }
     }
 
     UINT popupMenu(const std::vector<MenuItemInfo>& items, POINT at, HWND owner) override {
         QWidget* parent = nullptr;
         if (qtdetail::WindowPtr w = qtdetail::lookup(owner)) parent = w->widget;
         QMenu menu(parent);
-        for (const MenuItemInfo& item : items) {
-            if (item.separator) {
-                menu.addSeparator();
-                continue;
-            }
-            QAction* action = menu.addAction(toQString(item.text));
-            action->setData(item.id);
-            action->setEnabled(!item.disabled);
-        }
+        fillMenu(menu, items);
         QAction* chosen = menu.exec(QPoint(at.x, at.y));
         return chosen ? chosen->data().toUInt() : 0;
     }
@@ -164,9 +206,51 @@ public:
     }
 
 private:
+    static void fillMenu(QMenu& menu, const std::vector<MenuItemInfo>& items) {
+        for (const MenuItemInfo& item : items) {
+            if (item.separator) {
+                menu.addSeparator();
+                continue;
+            }
+            QAction* action = menu.addAction(toQString(item.text));
+            action->setData(item.id);
+            action->setEnabled(!item.disabled);
+        }
+    }
+
     std::map<std::pair<HWND, UINT>, std::unique_ptr<QSystemTrayIcon>> icons_;
     std::map<std::pair<HWND, UINT>, UINT> callbacks_;
+    struct TrayMenu {
+        std::vector<MenuItemInfo> items;
+        std::unique_ptr<QMenu> menu;
+    };
+    std::map<std::pair<HWND, UINT>, TrayMenu> menus_;
 };
+
+// A picture in a format the imaging library does not read, through Qt's image readers, refused
+// beyond the same size limits; transparent pixels over white, as the library reads them.
+bool decodeWithQt(const std::string& bytes, RgbImage& out) {
+    QByteArray data = QByteArray::fromStdString(bytes);
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMaxImageSide || size.height() > kMaxImageSide ||
+        static_cast<int64_t>(size.width()) * size.height() > kMaxImagePixels) {
+        return false;
+    }
+    QImage image = reader.read();
+    if (image.isNull()) return false;
+    QImage flat(image.size(), QImage::Format_RGB888);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    out = RgbImage(flat.width(), flat.height());
+    for (int y = 0; y < flat.height(); ++y) {
+        std::memcpy(out.pixel(0, y), flat.constScanLine(y), static_cast<size_t>(flat.width()) * 3);
+    }
+    return true;
+}
 
 ShellProvider* g_provider = nullptr;
 std::vector<NOTIFYICONDATA> g_trayIcons;
@@ -212,6 +296,7 @@ bool runFileDialog(OPENFILENAME* ofn, bool save) {
     request.filters = ofn->filters;
     request.filterIndex = ofn->nFilterIndex;
     request.initialFile = ofn->file;
+    request.initialDir = ofn->initialDir;
     request.defExt = ofn->defExt;
     request.title = ofn->title;
     request.flags = ofn->flags;
@@ -244,13 +329,6 @@ void flatten(const HMENU__* menu, std::vector<MenuItemInfo>& out) {
         out.push_back(info);
         if (item.sub) flatten(item.sub, out);
     }
-}
-
-std::string lockDirectory() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    struct stat st {};
-    if (runtime && *runtime && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) return runtime;
-    return std::string();
 }
 
 }  // namespace
@@ -293,6 +371,33 @@ bool SetClipboardUnicodeText(HWND, std::u16string_view text) { return CurrentShe
 
 std::optional<std::u16string> GetClipboardUnicodeText() { return CurrentShellProvider().clipboardText(); }
 
+bool GetClipboardPicture(RgbImage& out) {
+    out = RgbImage();
+    return CurrentShellProvider().clipboardPicture(out);
+}
+
+bool SetClipboardPicture(HWND, const RgbImage& picture) { return CurrentShellProvider().setClipboardPicture(picture); }
+
+bool PictureFromMimeData(const MimeData& data, RgbImage& out) {
+    out = RgbImage();
+    for (const auto& [type, bytes] : data.formats) {
+        if (type.rfind("image/", 0) != 0) continue;
+        const auto* start = reinterpret_cast<const uint8_t*>(bytes.data());
+        if (decodeImageBytes(start, bytes.size(), out).empty() || decodeWithQt(bytes, out)) return true;
+    }
+    if (const std::string* list = data.find("text/uri-list")) {
+        for (const QByteArray& line : QByteArray::fromStdString(*list).split('\n')) {
+            const QByteArray entry = line.trimmed();
+            if (entry.isEmpty() || entry.startsWith('#')) continue;
+            const QUrl url = QUrl::fromEncoded(entry);
+            if (!url.isLocalFile()) continue;
+            if (decodeImageFile(url.toLocalFile().toStdString(), out).empty()) return true;
+        }
+    }
+    out = RgbImage();
+    return false;
+}
+
 bool Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA* data) {
     if (!data) return false;
     auto it = findIcon(data->hWnd, data->uID);
@@ -306,6 +411,7 @@ bool Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA* data) {
             if (data->uFlags & NIF_MESSAGE) icon.uCallbackMessage = data->uCallbackMessage;
             if (data->uFlags & NIF_ICON) icon.hIcon = data->hIcon;
             if (data->uFlags & NIF_TIP) icon.szTip = data->szTip.substr(0, 127);
+            if (data->uFlags & NIF_MENU) icon.menu = data->menu;
             if (!CurrentShellProvider().trayShow(icon)) return false;
             g_trayIcons.push_back(icon);
             return true;
@@ -316,6 +422,7 @@ bool Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA* data) {
             if (data->uFlags & NIF_MESSAGE) icon.uCallbackMessage = data->uCallbackMessage;
             if (data->uFlags & NIF_ICON) icon.hIcon = data->hIcon;
             if (data->uFlags & NIF_TIP) icon.szTip = data->szTip.substr(0, 127);
+            if (data->uFlags & NIF_MENU) icon.menu = data->menu;
             icon.uFlags |= data->uFlags;
             if (!CurrentShellProvider().trayShow(icon)) return false;
             *it = icon;
@@ -369,6 +476,12 @@ HMENU GetSubMenu(HMENU menu, int position) {
 
 int GetMenuItemCount(HMENU menu) { return menu ? static_cast<int>(menu->items.size()) : -1; }
 
+std::vector<MenuItemInfo> GetMenuItems(HMENU menu) {
+    std::vector<MenuItemInfo> items;
+    if (menu) flatten(menu, items);
+    return items;
+}
+
 bool DestroyMenu(HMENU menu) {
     if (!menu) return false;
     for (auto& item : menu->items) DestroyMenu(item.sub);
@@ -384,34 +497,6 @@ int TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
     if (flags & TPM_RETURNCMD) return static_cast<int>(chosen);
     if (chosen) PostMessage(owner, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
     return chosen ? 1 : 0;
-}
-
-// --- Single instance ---
-
-NamedMutex::NamedMutex(std::u16string_view name) {
-    std::string file = utf16ToUtf8(name);
-    for (char& c : file) {
-        if (c == '/' || c == '\0') c = '_';
-    }
-    const std::string dir = lockDirectory();
-    if (!dir.empty()) {
-        path_ = dir + "/" + file + ".lock";
-    } else {
-        const char* tmp = std::getenv("TMPDIR");
-        path_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + file + "-" + std::to_string(::getuid()) + ".lock";
-    }
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        alreadyExists_ = errno == EWOULDBLOCK;
-        ::close(fd);
-        return;
-    }
-    fd_ = fd;
-}
-
-NamedMutex::~NamedMutex() {
-    if (fd_ >= 0) ::close(fd_);
 }
 
 // --- Language, links ---
@@ -431,6 +516,24 @@ WORD LanguageIdFromLocale(std::string_view locale) {
 }
 
 WORD GetSystemDefaultLangID() { return LanguageIdFromLocale(CurrentShellProvider().localeName()); }
+
+bool LoadQtTranslations() {
+    static QPointer<QTranslator> loaded;
+    delete loaded.data();  // a translator leaves the application as it goes
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return false;
+    const std::string name = CurrentShellProvider().localeName();
+    const QLocale locale(QString::fromStdString(name.substr(0, name.find_first_of(".@"))));
+    auto translator = std::make_unique<QTranslator>(app);
+    // "qt" is the catalogue of all of Qt's modules.
+    if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return false;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    loaded = translator.release();
+    return true;
+}
 
 bool ShellExecuteOpen(std::u16string_view target) {
     if (target.empty()) return false;
@@ -461,12 +564,25 @@ bool ScriptedShell::confirmOverwrite(HWND, const std::u16string& path) {
 bool ScriptedShell::setClipboardText(std::u16string_view text) {
     if (!clipboardAvailable) return false;
     clipboard = std::u16string(text);
+    clipboardData = MimeData();
     return true;
 }
 
 std::optional<std::u16string> ScriptedShell::clipboardText() {
     if (!clipboardAvailable) return std::nullopt;
     return clipboard;
+}
+
+bool ScriptedShell::setClipboardPicture(const RgbImage& picture) {
+    std::vector<uint8_t> png;
+    if (!clipboardAvailable || !encodeImage(picture, ImageFormat::Png, png).empty()) return false;
+    clipboard.reset();
+    clipboardData.formats = {{"image/png", std::string(png.begin(), png.end())}};
+    return true;
+}
+
+bool ScriptedShell::clipboardPicture(RgbImage& out) {
+    return clipboardAvailable && PictureFromMimeData(clipboardData, out);
 }
 
 const NOTIFYICONDATA* ScriptedShell::findTrayIcon(HWND hwnd, UINT id) const {
@@ -476,9 +592,15 @@ const NOTIFYICONDATA* ScriptedShell::findTrayIcon(HWND hwnd, UINT id) const {
     return nullptr;
 }
 
-bool ScriptedShell::clickTray(HWND hwnd, UINT id, UINT mouseMessage) const {
+bool ScriptedShell::clickTray(HWND hwnd, UINT id, UINT mouseMessage) {
     const NOTIFYICONDATA* icon = findTrayIcon(hwnd, id);
-    if (!icon || !icon->uCallbackMessage) return false;
+    if (!icon) return false;
+    if (mouseMessage == WM_RBUTTONUP && !icon->menu.empty()) {
+        const std::vector<MenuItemInfo> items = icon->menu;  // the icon may go meanwhile
+        const UINT chosen = popupMenu(items, POINT{}, hwnd);
+        return !chosen || PostMessage(hwnd, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
+    }
+    if (!icon->uCallbackMessage) return false;
     return PostMessage(hwnd, icon->uCallbackMessage, id, static_cast<LPARAM>(mouseMessage));
 }
 

@@ -1,7 +1,8 @@
 // Shell services with the meaning of their Win32 counterparts: open and save file dialogs, the
-// clipboard's Unicode text, the notification-area (tray) icon, pop-up menus, the named
-// single-instance mutex, the system default language id, opening link targets, COM start and
-// stop.
+// clipboard's Unicode text and pictures, the notification-area (tray) icon, pop-up menus, the
+// named single-instance mutex with the channel through which a later start reaches the running
+// one, the system default language id and Qt's own translations, opening link targets, COM
+// start and stop.
 //
 // Test seam: dialogs, clipboard, tray, menus, language and link opening go through a
 // ShellProvider. The real one uses Qt (QFileDialog, QClipboard, QSystemTrayIcon, QMenu) and
@@ -10,6 +11,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +23,8 @@
 #include "platform/window.h"
 
 namespace platform {
+
+struct RgbImage;
 
 // ---------------------------------------------------------------------------------------------
 // File dialogs (GetOpenFileName / GetSaveFileName).
@@ -42,6 +47,7 @@ struct OPENFILENAME {
     std::vector<FileFilter> filters;
     DWORD nFilterIndex = 1;   // 1-based; in: the filter shown first, out: the one chosen
     std::u16string file;      // in: the initial name; out: the chosen path
+    std::u16string initialDir;  // the folder shown first (empty: the working folder)
     std::u16string defExt;    // without the dot; see SaveFileNameWithExtension
     std::u16string title;     // empty: the default title
     DWORD flags = 0;          // OFN_*
@@ -50,6 +56,9 @@ struct OPENFILENAME {
 // Shows the dialog; false when the user cancels. On success ofn->file holds the chosen path.
 // For the save dialog the path is SaveFileNameWithExtension's, and with OFN_OVERWRITEPROMPT the
 // user has confirmed replacing that file when it exists (declining goes back to the dialog).
+// Filter patterns match names in any letter case ("*.jpg" shows IMG_0001.JPG). The dialog is
+// Qt's own on every desktop, so that this holds and it speaks the language LoadQtTranslations
+// loaded.
 bool GetOpenFileName(OPENFILENAME* ofn);
 bool GetSaveFileName(OPENFILENAME* ofn);
 
@@ -68,30 +77,17 @@ std::u16string SaveFileNameWithExtension(const std::u16string& chosen, const std
 bool SetClipboardUnicodeText(HWND owner, std::u16string_view text);
 // The clipboard's text; nullopt when it holds none or is not available.
 std::optional<std::u16string> GetClipboardUnicodeText();
-
-// ---------------------------------------------------------------------------------------------
-// Tray icon (Shell_NotifyIcon).
-
-inline constexpr DWORD NIM_ADD = 0;
-inline constexpr DWORD NIM_MODIFY = 1;
-inline constexpr DWORD NIM_DELETE = 2;
-inline constexpr UINT NIF_MESSAGE = 0x01;
-inline constexpr UINT NIF_ICON = 0x02;
-inline constexpr UINT NIF_TIP = 0x04;
-
-struct NOTIFYICONDATA {
-    HWND hWnd = nullptr;
-    UINT uID = 0;
-    UINT uFlags = 0;             // which of the fields below NIM_ADD / NIM_MODIFY take
-    UINT uCallbackMessage = 0;   // posted to hWnd: wParam = uID, lParam = WM_LBUTTONDBLCLK,
-                                 // WM_RBUTTONUP, WM_LBUTTONUP
-    HICON hIcon = nullptr;       // read during the call; the caller keeps it
-    std::u16string szTip;        // cut to 127 characters
-};
-
-// NIM_ADD fails (false) where there is no tray or when the icon (hWnd, uID) exists; NIM_MODIFY
-// and NIM_DELETE fail for an icon that does not exist. Icons of a destroyed window go away.
-bool Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA* data);
+// The clipboard's picture: image data in any format, or a copied picture file (a file URL
+// list). False when it holds none or is not available.
+bool GetClipboardPicture(RgbImage& out);
+// Replaces the clipboard's content by the picture, offered as PNG (and the other formats Qt
+// writes). False when the clipboard is not available.
+bool SetClipboardPicture(HWND owner, const RgbImage& picture);
+// The picture held by clipboard or drop data: the image data when it reads (PNG, JPEG, GIF and
+// BMP read as image files do; other formats through Qt's image readers, within the same size
+// limits), else the first local file of the URL list that reads as a picture. False, with
+// `out` empty, when there is none.
+bool PictureFromMimeData(const MimeData& data, RgbImage& out);
 
 // ---------------------------------------------------------------------------------------------
 // Pop-up menus.
@@ -113,6 +109,16 @@ int GetMenuItemCount(HMENU menu);
 // Destroys the menu and its sub-menus.
 bool DestroyMenu(HMENU menu);
 
+struct MenuItemInfo {
+    UINT id = 0;
+    std::u16string text;
+    bool separator = false;
+    bool disabled = false;
+    bool operator==(const MenuItemInfo&) const = default;
+};
+// The menu's items as a pop-up shows them: items of sub-menus follow their parent item.
+std::vector<MenuItemInfo> GetMenuItems(HMENU menu);
+
 inline constexpr UINT TPM_LEFTALIGN = 0x0000;
 inline constexpr UINT TPM_RIGHTBUTTON = 0x0002;
 inline constexpr UINT TPM_NONOTIFY = 0x0080;
@@ -121,6 +127,37 @@ inline constexpr UINT TPM_RETURNCMD = 0x0100;
 // chosen command id (0 when dismissed); otherwise posts WM_COMMAND(id) to `owner` and returns
 // whether a command was chosen.
 int TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner);
+
+// ---------------------------------------------------------------------------------------------
+// Tray icon (Shell_NotifyIcon).
+
+inline constexpr DWORD NIM_ADD = 0;
+inline constexpr DWORD NIM_MODIFY = 1;
+inline constexpr DWORD NIM_DELETE = 2;
+inline constexpr UINT NIF_MESSAGE = 0x01;
+inline constexpr UINT NIF_ICON = 0x02;
+inline constexpr UINT NIF_TIP = 0x04;
+// The icon's own menu (an addition of this platform).
+inline constexpr UINT NIF_MENU = 0x100;
+
+struct NOTIFYICONDATA {
+    HWND hWnd = nullptr;
+    UINT uID = 0;
+    UINT uFlags = 0;             // which of the fields below NIM_ADD / NIM_MODIFY take
+    UINT uCallbackMessage = 0;   // posted to hWnd: wParam = uID, lParam = WM_LBUTTONDBLCLK,
+                                 // WM_RBUTTONUP, WM_LBUTTONUP (a single click, or the one
+                                 // activation trays of panels send)
+    HICON hIcon = nullptr;       // read during the call; the caller keeps it
+    std::u16string szTip;        // cut to 127 characters
+    // NIF_MENU: the menu the tray shows itself, where and when it asks for the icon's menu (a
+    // right click, a panel's menu request); the chosen command is posted to hWnd as
+    // WM_COMMAND(id). The callback message then gets no WM_RBUTTONUP. Empty: no own menu.
+    std::vector<MenuItemInfo> menu;
+};
+
+// NIM_ADD fails (false) where there is no tray or when the icon (hWnd, uID) exists; NIM_MODIFY
+// and NIM_DELETE fail for an icon that does not exist. Icons of a destroyed window go away.
+bool Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA* data);
 
 // ---------------------------------------------------------------------------------------------
 // Single instance (CreateMutex with a name).
@@ -148,6 +185,28 @@ private:
     std::string path_;
 };
 
+// The way a later start reaches the running instance: a local socket beside the lock file
+// ("<name>.socket" for "<name>.lock"), only for this user. The instance that owns the lock
+// listens; a later start that finds the lock taken asks it to come forward.
+class InstanceChannel {
+public:
+    // Listens beside `mutex`'s lock (which the caller owns); `onRequest` runs in this thread's
+    // event loop for every request. listening() is false when the socket cannot be made.
+    InstanceChannel(const NamedMutex& mutex, std::function<void()> onRequest);
+    ~InstanceChannel();
+    InstanceChannel(const InstanceChannel&) = delete;
+    InstanceChannel& operator=(const InstanceChannel&) = delete;
+    bool listening() const;
+
+    // Asks the instance holding `mutex`'s lock to come forward. False when it cannot be reached
+    // (none listens, or no answer within `timeoutMs`).
+    static bool requestForeground(const NamedMutex& mutex, int timeoutMs);
+
+private:
+    struct Listener;
+    std::unique_ptr<Listener> listener_;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Language, links, COM.
 
@@ -156,6 +215,10 @@ private:
 WORD GetSystemDefaultLangID();
 // The mapping of a locale name ("zh_CN.UTF-8", "zh_TW", "en_US", "" ...).
 WORD LanguageIdFromLocale(std::string_view locale);
+// Loads Qt's own translations (file dialogs and their buttons, the fields' edit menus) for the
+// locale GetSystemDefaultLangID reads, replacing any loaded before. False when there are none
+// for it (the texts stay English).
+bool LoadQtTranslations();
 
 // Opens a link target (URL or path) with the desktop's handler (xdg-open). ShellExecute's
 // "open" verb. False when it cannot be started.
@@ -175,16 +238,10 @@ struct FileDialogRequest {
     std::vector<FileFilter> filters;
     DWORD filterIndex = 1;
     std::u16string initialFile;
+    std::u16string initialDir;
     std::u16string defExt;
     std::u16string title;
     DWORD flags = 0;
-};
-
-struct MenuItemInfo {
-    UINT id = 0;
-    std::u16string text;
-    bool separator = false;
-    bool disabled = false;
 };
 
 class ShellProvider {
@@ -198,7 +255,10 @@ public:
     virtual bool confirmOverwrite(HWND owner, const std::u16string& path) = 0;
     virtual bool setClipboardText(std::u16string_view text) = 0;
     virtual std::optional<std::u16string> clipboardText() = 0;
-    // The tray icon of (hwnd, id) appears, changes or goes; false when there is no tray.
+    virtual bool setClipboardPicture(const RgbImage& picture) = 0;
+    virtual bool clipboardPicture(RgbImage& out) = 0;
+    // The tray icon of (hwnd, id) appears, changes or goes; false when there is no tray. The
+    // icon's own menu, when it has one, is the provider's to show.
     virtual bool trayShow(const NOTIFYICONDATA& icon) = 0;
     virtual void trayRemove(HWND hwnd, UINT id) = 0;
     // The chosen command id of a top-level pop-up menu, 0 when dismissed. Items of sub-menus
@@ -230,17 +290,22 @@ public:
     // The files the overwrite questions were about.
     std::vector<std::u16string> overwriteQuestions;
 
-    // The clipboard; clipboardAvailable = false makes every clipboard call fail.
+    // The clipboard: its text, or the formats of anything else (a picture set here is PNG
+    // bytes under "image/png"); setting one empties the other. clipboardAvailable = false makes
+    // every clipboard call fail.
     bool clipboardAvailable = true;
     std::optional<std::u16string> clipboard;
+    MimeData clipboardData;
 
     // The tray; trayAvailable = false makes NIM_ADD fail.
     bool trayAvailable = true;
     std::vector<NOTIFYICONDATA> trayIcons;
     // The icon of (hwnd, id), or null.
     const NOTIFYICONDATA* findTrayIcon(HWND hwnd, UINT id) const;
-    // Posts the icon's callback message as a click on it would (WM_LBUTTONDBLCLK, WM_RBUTTONUP).
-    bool clickTray(HWND hwnd, UINT id, UINT mouseMessage) const;
+    // A click on the icon: posts its callback message (WM_LBUTTONUP, WM_LBUTTONDBLCLK,
+    // WM_RBUTTONUP), except that WM_RBUTTONUP on an icon with its own menu shows that menu as
+    // popupMenu does and posts the chosen command.
+    bool clickTray(HWND hwnd, UINT id, UINT mouseMessage);
 
     // Menu choices for the next pop-up menus, in order (0 dismisses); with none left, dismissed.
     std::deque<UINT> menuChoices;
@@ -254,6 +319,8 @@ public:
     bool confirmOverwrite(HWND owner, const std::u16string& path) override;
     bool setClipboardText(std::u16string_view text) override;
     std::optional<std::u16string> clipboardText() override;
+    bool setClipboardPicture(const RgbImage& picture) override;
+    bool clipboardPicture(RgbImage& out) override;
     bool trayShow(const NOTIFYICONDATA& icon) override;
     void trayRemove(HWND hwnd, UINT id) override;
     UINT popupMenu(const std::vector<MenuItemInfo>& items, POINT at, HWND owner) override;

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QEnterEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWheelEvent>
@@ -142,6 +144,26 @@ bool InjectText(HWND hwnd, std::u16string_view text) {
         if (!InjectKey(hwnd, 0, std::u16string_view(&c, 1))) return false;
     }
     return true;
+}
+
+bool InjectDrop(HWND hwnd, int x, int y, const MimeData& data) {
+    QWidget* root = widgetOf(hwnd);
+    if (!root) return false;
+    QWidget* target = root->childAt(x, y);
+    if (!target) target = root;
+    while (!target->acceptDrops() && !target->isWindow() && target->parentWidget()) target = target->parentWidget();
+    if (!target->acceptDrops()) return false;
+    QMimeData mime;
+    for (const auto& [type, bytes] : data.formats) {
+        mime.setData(QString::fromStdString(type), QByteArray::fromStdString(bytes));
+    }
+    const QPointF at = target->mapFromGlobal(root->mapToGlobal(QPointF(x, y)));
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
 }
 
 bool InjectCloseRequest(HWND hwnd) {

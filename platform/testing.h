@@ -32,5 +32,9 @@ bool InjectKey(HWND hwnd, WPARAM virtualKey, std::u16string_view text = {}, WPAR
 bool InjectText(HWND hwnd, std::u16string_view text);
 // The window-manager close request (the title bar's close button, Alt+F4).
 bool InjectCloseRequest(HWND hwnd);
+// A drag of `data` entering at client point (x, y) of `hwnd` and dropped there, delivered as Qt
+// delivers it: to the widget under the point that accepts drops, else its nearest parent that
+// does. Returns whether the drop was accepted.
+bool InjectDrop(HWND hwnd, int x, int y, const MimeData& data);
 
 }  // namespace platform::testing

@@ -125,6 +125,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SETCURSOR:
             SetCursor(LoadCursor(w->kind == WindowKind::Edit ? IDC_IBEAM : IDC_ARROW));
             return 1;
+        case WM_RBUTTONUP: {
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ClientToScreen(hwnd, &at);
+            SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd),
+                        MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
+            return 0;
+        }
+        case WM_CONTEXTMENU: return w->child ? SendMessage(w->parent, WM_CONTEXTMENU, wParam, lParam) : 0;
         case WM_ERASEBKGND: return 1;
         case WM_NCHITTEST: return HTCLIENT;
         case WM_SETTEXT: {

@@ -32,6 +32,10 @@
 // - WM_ACTIVATE, WM_SETFOCUS, WM_KILLFOCUS;
 // - WM_COMMAND and notifications from the real controls (platform/controls.h) to their parent;
 // - WM_CAPTURECHANGED (lParam = new capture window) to a window that loses the capture;
+// - WM_CONTEXTMENU (wParam = window clicked, lParam = MAKELPARAM of the screen point) from
+//   DefWindowProc on WM_RBUTTONUP; DefWindowProc passes a child's WM_CONTEXTMENU to its parent;
+// - WM_COMMAND(MAKEWPARAM(cmd, 1), 0) for the keys of SetWindowAccelerators;
+// - WM_DROPFILES (wParam = const MimeData*) for a drop on a window of DragAcceptFiles;
 // - WM_DESTROY then WM_NCDESTROY (children before the window's WM_NCDESTROY) on destruction.
 // A message sent or posted to a window that no longer exists is dropped.
 //
@@ -42,6 +46,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/gdi.h"
@@ -157,6 +162,41 @@ void PumpMessages();
 // WM_COMMAND(MAKEWPARAM(IDOK or IDCANCEL, BN_CLICKED), 0) sent to this window instead of key
 // messages: the Enter / Escape part of the dialog-message processing of a modal loop.
 void SetDialogKeys(HWND hwnd, bool enabled);
+
+// Accelerators (ACCEL.fVirt flags). The key is a VK_* code; letters and digits as their ASCII
+// upper case.
+inline constexpr BYTE FVIRTKEY = 0x01;
+inline constexpr BYTE FSHIFT = 0x04;
+inline constexpr BYTE FCONTROL = 0x08;
+inline constexpr BYTE FALT = 0x10;
+struct ACCEL {
+    BYTE fVirt = FVIRTKEY;
+    WORD key = 0;
+    WORD cmd = 0;
+};
+// Key presses in the top-level window `hwnd` or any of its children that match an entry (the
+// same key with exactly the same Shift, Ctrl and Alt) become WM_COMMAND(MAKEWPARAM(cmd, 1), 0)
+// sent to `hwnd` instead of key messages, before the focused window or control sees them, as
+// TranslateAccelerator in a message loop does. VK_RETURN matches the keypad's Enter too. An
+// empty table removes the window's accelerators; a disabled window takes none.
+void SetWindowAccelerators(HWND hwnd, std::vector<ACCEL> table);
+
+// ---------------------------------------------------------------------------------------------
+// Drops.
+
+// Data offered by a drop or by the clipboard: MIME types with their bytes, in the order offered.
+// Only what a picture can come from is kept: image data ("image/png" ...) and file lists
+// ("text/uri-list", one URL a line).
+struct MimeData {
+    std::vector<std::pair<std::string, std::string>> formats;
+    // The bytes of `type`, or null.
+    const std::string* find(std::string_view type) const;
+};
+
+// A window that accepts drops takes image data and local files dropped on it or on any of its
+// children (a field keeps the text dropped on it): it gets WM_DROPFILES with wParam pointing to
+// the dropped MimeData, valid during the message. Drops are refused while it is disabled.
+void DragAcceptFiles(HWND hwnd, bool accept);
 
 // ---------------------------------------------------------------------------------------------
 // Timers: each tick sends WM_TIMER(id) to the window. Setting an existing id restarts it with

@@ -1,7 +1,8 @@
 // Input: the state of keys and buttons, mouse capture and leave tracking, the window under the
-// mouse, cursors, and the keys that the dialog-message processing takes.
+// mouse, cursors, and the keys that accelerators and the dialog-message processing take.
 #include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 
 #include "platform/qt/window_internal.h"
@@ -96,6 +97,24 @@ HWND dialogKeyTarget(HWND hwnd) {
     return nullptr;
 }
 
+bool translateAccelerator(HWND hwnd, const QKeyEvent* e) {
+    const HWND root = GetAncestorRoot(hwnd);
+    WindowPtr w = lookup(root);
+    if (!w || w->accelerators.empty() || inputBlocked(root)) return false;
+    const WPARAM vk = virtualKeyOf(e->key());
+    if (!vk) return false;
+    BYTE held = FVIRTKEY;
+    if (e->modifiers() & Qt::ShiftModifier) held |= FSHIFT;
+    if (e->modifiers() & Qt::ControlModifier) held |= FCONTROL;
+    if (e->modifiers() & Qt::AltModifier) held |= FALT;
+    for (const ACCEL& a : w->accelerators) {
+        if (a.key != vk || (a.fVirt | FVIRTKEY) != held) continue;
+        SendMessage(root, WM_COMMAND, MAKEWPARAM(a.cmd, 1), 0);
+        return true;
+    }
+    return false;
+}
+
 void noteMouseOver(HWND hwnd) {
     auto& s = qtdetail::inputState();
     if (s.mouseOver == hwnd) return;
@@ -119,6 +138,10 @@ void mouseLeft(HWND hwnd) {
 
 void SetDialogKeys(HWND hwnd, bool enabled) {
     if (WindowPtr w = qtdetail::lookup(hwnd)) w->dialogKeys = enabled;
+}
+
+void SetWindowAccelerators(HWND hwnd, std::vector<ACCEL> table) {
+    if (WindowPtr w = qtdetail::lookup(hwnd)) w->accelerators = std::move(table);
 }
 
 // --- Mouse ---

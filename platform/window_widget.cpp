@@ -1,6 +1,8 @@
 // The Qt widget of every plain window: it puts the window's kept surface on the screen and turns
 // Qt's input, focus, activation, state and geometry events into the window's messages.
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -101,6 +103,10 @@ protected:
         qtdetail::noteInputState(e->modifiers(), qtdetail::inputState().buttons);
         WindowPtr self = qtdetail::lookup(hwnd_);
         if (!self) return;
+        if (qtdetail::translateAccelerator(hwnd_, e)) {
+            e->accept();
+            return;
+        }
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape) {
             if (HWND target = qtdetail::dialogKeyTarget(hwnd_)) {
                 const int id = e->key() == Qt::Key_Escape ? IDCANCEL : IDOK;
@@ -133,6 +139,10 @@ protected:
     void focusOutEvent(QFocusEvent*) override {
         if (WindowPtr self = qtdetail::lookup(hwnd_)) qtdetail::callProc(self, WM_KILLFOCUS, 0, 0);
     }
+
+    void dragEnterEvent(QDragEnterEvent* e) override { qtdetail::handleDragEvent(hwnd_, e); }
+    void dragMoveEvent(QDragMoveEvent* e) override { qtdetail::handleDragEvent(hwnd_, e); }
+    void dropEvent(QDropEvent* e) override { qtdetail::handleDragEvent(hwnd_, e); }
 
     void closeEvent(QCloseEvent* e) override {
         e->ignore();

@@ -16,6 +16,9 @@
 #include "platform/qt/objects.h"
 #include "platform/window.h"
 
+class QDropEvent;
+class QKeyEvent;
+class QMimeData;
 class QTimer;
 
 namespace platform::qtdetail {
@@ -43,6 +46,8 @@ struct WindowRecord {
     bool maximized = false;
     bool destroying = false;
     bool dialogKeys = false;
+    bool acceptDrops = false;
+    std::vector<ACCEL> accelerators;
     bool trackLeave = false;
     bool beganPaint = false;
     HBITMAP surface = nullptr;
@@ -103,6 +108,16 @@ bool inputBlocked(HWND hwnd);
 bool isInputEvent(const QEvent* e);
 // The nearest window at or above `hwnd` with dialog keys on, or null.
 HWND dialogKeyTarget(HWND hwnd);
+// A key press in `hwnd` that matches an accelerator of its top-level window: sends the command
+// and returns true (the key is then taken).
+bool translateAccelerator(HWND hwnd, const QKeyEvent* e);
+
+// Drag and drop over `hwnd` (window_drop.cpp): accepts or refuses a drag entering or moving, and
+// on the drop sends WM_DROPFILES to the window that accepts drops. Returns whether the event was
+// taken: false leaves a drag that holds no picture to the widget (a field takes text).
+bool handleDragEvent(HWND hwnd, QDropEvent* e);
+// What of a Qt drop or clipboard content a picture can come from.
+MimeData mimeDataOf(const QMimeData* data);
 
 // Set by the mouse path: the window the mouse is over (for WM_MOUSELEAVE and SetCursor).
 void noteMouseOver(HWND hwnd);

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "platform/imaging.h"
 #include "platform/shell.h"
 
 namespace platform {
@@ -187,6 +189,45 @@ TEST(SingleInstance, SecondHolderFailsAndACrashedHolderNeverBlocks) {
     }
     ::unlink((std::string(dir) + "/TALVORINEX_ONEINSTANCE_MUTEX.lock").c_str());
     ::rmdir(dir);
+}
+
+TEST_F(ShellTest, PicturesFromImageDataOrFromLocalFilesInAUrlList) {
+    RgbImage picture(3, 2);
+    picture.pixel(1, 1)[0] = 0;  // one cyan pixel
+    auto bytesOf = [&](ImageFormat format) {
+        std::vector<uint8_t> bytes;
+        encodeImage(picture, format, bytes);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("merovask-mime-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string png = bytesOf(ImageFormat::Png);
+    writeFileAtomically((dir / "图 1.PNG").string(), std::vector<uint8_t>(png.begin(), png.end()));
+
+    RgbImage out;
+    MimeData data;
+    data.formats = {{"image/bmp", bytesOf(ImageFormat::Bmp)}};
+    ASSERT_TRUE(PictureFromMimeData(data, out));
+    EXPECT_EQ(out.rgb, picture.rgb);
+    // Unreadable image data, a remote file, a comment: the local file (percent-encoded) is read.
+    data.formats = {{"image/png", "not a picture"},
+                    {"text/uri-list", "# comment\r\nhttps://example.org/a.png\r\nfile://" + dir.string() +
+                                          "/%E5%9B%BE%201.PNG\r\n"}};
+    out = RgbImage();
+    ASSERT_TRUE(PictureFromMimeData(data, out));
+    EXPECT_EQ(out.rgb, picture.rgb);
+    data.formats = {{"image/png", "not a picture"}, {"text/uri-list", "file:///nonexistent/a.png\r\n"}};
+    EXPECT_FALSE(PictureFromMimeData(data, out));
+    EXPECT_EQ(out.width, 0);
+    std::filesystem::remove_all(dir);
+
+    // The scripted clipboard holds what is set last: a picture replaces the text and back.
+    EXPECT_TRUE(SetClipboardUnicodeText(nullptr, u"text"));
+    EXPECT_FALSE(GetClipboardPicture(out));
+    EXPECT_TRUE(SetClipboardPicture(nullptr, picture));
+    EXPECT_EQ(GetClipboardUnicodeText(), std::nullopt);
+    ASSERT_TRUE(GetClipboardPicture(out));
+    EXPECT_EQ(out.rgb, picture.rgb);
 }
 
 }  // namespace
