@@ -25,9 +25,17 @@ constexpr MenuItem kTrayMenuItems[] = {
     {0, u""},
     {CTALVORINEXMainWnd::ID_TRAY_EXIT, u"退出"},
 };
+constexpr MenuItem kMakePreviewMenuItems[] = {
+    {CTALVORINEXMainWnd::ID_COPY_IMAGE, u"复制图片"},
+};
+constexpr MenuItem kReadPreviewMenuItems[] = {
+    {CTALVORINEXMainWnd::ID_PASTE, u"粘贴图片"},
+};
 constexpr MenuResource kMenus[] = {
     {kMainMenu, kMainMenuItems},
     {kTrayMenu, kTrayMenuItems},
+    {kMakePreviewMenu, kMakePreviewMenuItems},
+    {kReadPreviewMenu, kReadPreviewMenuItems},
 };
 
 }  // namespace
@@ -48,6 +56,16 @@ platform::HMENU LoadMenu(unsigned id) {
         return menu;
     }
     return nullptr;
+}
+
+platform::UINT TrackContextMenu(unsigned id, platform::LPARAM at, platform::HWND owner) {
+    platform::HMENU menu = LoadMenu(id);
+    if (!menu) return 0;
+    const int chosen = platform::TrackPopupMenu(platform::GetSubMenu(menu, 0),
+                                                platform::TPM_RETURNCMD | platform::TPM_RIGHTBUTTON,
+                                                platform::GET_X_LPARAM(at), platform::GET_Y_LPARAM(at), owner);
+    platform::DestroyMenu(menu);
+    return static_cast<platform::UINT>(chosen);
 }
 
 }  // namespace AppMenus

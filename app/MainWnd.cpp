@@ -10,6 +10,7 @@
 #include "bkres/bkstringpool.h"
 #include "bkwin/bknotify.h"
 #include "bkwin/bkrealwnd.h"
+#include "bkwin/bktabctrl.h"
 
 namespace {
 
@@ -22,10 +23,16 @@ constexpr int kTrayAttempts = 4;
 constexpr UINT kTrayRetryPeriodMs = 100;
 constexpr UINT kTrayTipPeriodMs = 500;
 
-// Tabs of the make page's template tab control: the text tab is selected, and the business
-// card, e-mail, Wi-Fi and map tabs are hidden.
+// The make page's template tab control starts on the text tab.
 constexpr int kTextTab = 8;
-constexpr int kHiddenTemplateTabs[] = {1, 5, 6, 7};
+
+constexpr platform::ACCEL kAccelerators[] = {
+    {platform::FVIRTKEY | platform::FCONTROL, static_cast<WORD>(VK_RETURN), CTALVORINEXMainWnd::ID_GENERATE},
+    {platform::FVIRTKEY | platform::FCONTROL, 'S', CTALVORINEXMainWnd::ID_SAVE},
+    {platform::FVIRTKEY | platform::FCONTROL, 'O', CTALVORINEXMainWnd::ID_OPEN},
+    {platform::FVIRTKEY | platform::FCONTROL, 'V', CTALVORINEXMainWnd::ID_PASTE},
+    {platform::FVIRTKEY | platform::FCONTROL | platform::FSHIFT, 'C', CTALVORINEXMainWnd::ID_COPY_IMAGE},
+};
 
 // The main menu opens under the menu button: 108 pixels left of the right edge, 22 below the top.
 constexpr int kMenuOffsetFromRight = 108;
@@ -87,7 +94,24 @@ bool CTALVORINEXMainWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam
         result = 0;
         return true;
     }
+    if (msg == WM_COMMAND && LOWORD(wParam) == ID_PASTE) {
+        SendMessage(GetFocus(), WM_PASTE);
+        result = 0;
+        return true;
+    }
     return false;
+}
+
+int CTALVORINEXMainWnd::CurrentPage() {
+    CBkWindow* element = GetItem(IDC_MAIN_TAB);
+    if (!element || !element->IsClass("tabctrl")) return -1;
+    return static_cast<const CBkTabCtrl*>(element)->GetCurSel();
+}
+
+void CTALVORINEXMainWnd::BringToFront() {
+    ShowWindow(m_hWnd, IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOW);
+    BringWindowToTop(m_hWnd);
+    SetForegroundWindow(m_hWnd);
 }
 
 bool CTALVORINEXMainWnd::OfferToHandlers(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -144,7 +168,9 @@ void CTALVORINEXMainWnd::OnInitDialog(HWND hwnd) {
     SetTimer(hwnd, kTimerTrayTip, kTrayTipPeriodMs);
 
     SetTabCurSel(IDC_TEMPLATE_TAB, kTextTab);
-    for (int tab : kHiddenTemplateTabs) SetTabVisible(IDC_TEMPLATE_TAB, tab, false);
+
+    platform::SetWindowAccelerators(hwnd, {std::begin(kAccelerators), std::end(kAccelerators)});
+    platform::DragAcceptFiles(hwnd, true);
 }
 
 bool CTALVORINEXMainWnd::AddTrayIcon() {
@@ -157,6 +183,12 @@ bool CTALVORINEXMainWnd::AddTrayIcon() {
     nid.uCallbackMessage = kTrayMessage;
     nid.hIcon = m_hIconTray;
     nid.szTip = ProductName();
+    // The tray shows the tray menu itself, where the desktop wants it.
+    if (HMENU menu = AppMenus::LoadMenu(AppMenus::kTrayMenu)) {
+        nid.menu = platform::GetMenuItems(GetSubMenu(menu, 0));
+        nid.uFlags |= platform::NIF_MENU;
+        DestroyMenu(menu);
+    }
     if (!platform::Shell_NotifyIcon(platform::NIM_ADD, &nid)) return false;
     m_nid = nid;
     return true;

@@ -8,7 +8,13 @@
 //   3. WM_TIMER: the tray tooltip refresh on timer 1002 (never ends the routing);
 //   4. the handlers: general, make page, read page, About page;
 //   5. WM_INITDIALOG: window initialisation;
-//   6. WM_SYSCOMMAND SC_CLOSE: ending the program.
+//   6. WM_SYSCOMMAND SC_CLOSE: ending the program;
+//   7. the paste key that no page took (no picture to read): the focused field pastes its text.
+//
+// Keys (accelerators, taken before the focused field sees them): Ctrl+Enter generates, Ctrl+S
+// saves and Ctrl+Shift+C copies the symbol as a picture while the make page is shown; Ctrl+O
+// opens a picture and Ctrl+V pastes one on the read page. Pictures dropped anywhere on the
+// window are read on the read page.
 //
 // The handler contract: each handler is constructed with this window's pointer, gets Init()
 // during window initialisation (make, read, About page in that order; the general handler has
@@ -40,6 +46,11 @@ public:
     static constexpr int IDC_FOOTER_TEXT = 10150;
     static constexpr int IDC_TEMPLATE_TAB = 2000;
 
+    // Pages of the main tab control.
+    static constexpr int kMakePage = 0;
+    static constexpr int kReadPage = 1;
+    static constexpr int kAboutPage = 2;
+
     // Timers on this window: the make page's preview (50 ms), the read page's preview (50 ms,
     // painted by the make page's handler), the tray tooltip refresh (500 ms) and the retries of
     // a tray icon that could not be added at once (100 ms).
@@ -58,6 +69,12 @@ public:
     static constexpr UINT ID_TRAY_EXIT = 0x8006;
     static constexpr UINT ID_TRAY_RESTORE = 0x8007;
     static constexpr UINT ID_MENU_ABOUT = 0x8009;
+    // Commands of the keys above and of the previews' menus.
+    static constexpr UINT ID_GENERATE = 0x8010;
+    static constexpr UINT ID_SAVE = 0x8011;
+    static constexpr UINT ID_OPEN = 0x8012;
+    static constexpr UINT ID_PASTE = 0x8013;
+    static constexpr UINT ID_COPY_IMAGE = 0x8014;
 
     // Creates the handlers in the order general, make page, read page, About page and makes
     // this the process-wide main window.
@@ -73,6 +90,12 @@ public:
     // Places a page's real window on the element with its control id at once: windows made
     // during initialisation would otherwise wait for the element's next move.
     void PlaceRealWindow(HWND window);
+
+    // The page of the main tab control on show (kMakePage ...), -1 without one.
+    int CurrentPage();
+    bool ShowPage(int page) { return SetTabCurSel(IDC_MAIN_TAB, page); }
+    // Restored when minimised, shown, raised and activated (the tray, a second start).
+    void BringToFront();
 
     CUIHandler& GeneralHandler() { return *m_pUIHandler; }
     CQRENCODEUIHandler& EncodeHandler() { return *m_pEncodeHandler; }

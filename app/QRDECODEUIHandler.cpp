@@ -1,17 +1,14 @@
 #include "app/QRDECODEUIHandler.h"
 
-#include <cstring>
 #include <string>
 
+#include "app/AppMenus.h"
 #include "app/MainWnd.h"
 #include "bkwin/bknotify.h"
 #include "decoder/SymbolReader.h"
-#include "platform/imaging.h"
-#include "platform/text.h"
 #include "platform/controls.h"
 #include "platform/shell.h"
-
-CQRDECODEUIHandler::CQRDECODEUIHandler(CTALVORINEXMainWnd* mainWnd) : m_pMainWnd(mainWnd) {}
+#include "platform/text.h"
 
 CQRDECODEUIHandler::~CQRDECODEUIHandler() {
     for (HWND w : {m_hText, m_hVersion, m_hLevel, m_hPreview}) {
@@ -40,26 +37,64 @@ HWND CQRDECODEUIHandler::CreateField(int id) {
     return CreateWindowEx(0, platform::kRichEditClass, u"", style, 0, 0, 0, 0, m_pMainWnd->GetViewHWnd(), id, nullptr);
 }
 
-bool CQRDECODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
-    if (msg != WM_NOTIFY || lParam == 0) return false;
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->idFrom != static_cast<UINT_PTR>(IDC_RICHVIEW_WIN) || header->code != BKNM_COMMAND) return false;
-    switch (reinterpret_cast<const BKNMCOMMAND*>(lParam)->uItemID) {
-        case IDC_READ: ReadImage(); break;
-        case IDC_CLEAR: ClearText(); break;
-        case IDC_COPY: CopyText(); break;
-        default: return false;
+bool CQRDECODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (!OnCommand(LOWORD(wParam))) return false;
+        break;
+    case WM_DROPFILES:
+        if (wParam) ReadDrop(*reinterpret_cast<const platform::MimeData*>(wParam));
+        break;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != m_hPreview) return false;
+        if (AppMenus::TrackContextMenu(AppMenus::kReadPreviewMenu, lParam, m_pMainWnd->GetHWnd()) ==
+            CTALVORINEXMainWnd::ID_PASTE) {
+            PastePicture();
+        }
+        break;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (!header || header->idFrom != static_cast<UINT_PTR>(IDC_RICHVIEW_WIN) || header->code != BKNM_COMMAND) {
+            return false;
+        }
+        switch (reinterpret_cast<const BKNMCOMMAND*>(lParam)->uItemID) {
+            case IDC_READ: ReadImage(); break;
+            case IDC_CLEAR: ClearText(); break;
+            case IDC_COPY: CopyText(); break;
+            default: return false;
+        }
+        break;
+    }
+    default:
+        return false;
     }
     result = 0;
     return true;
 }
 
+bool CQRDECODEUIHandler::OnCommand(UINT command) {
+    switch (command) {
+    case CTALVORINEXMainWnd::ID_OPEN:
+        m_pMainWnd->ShowPage(CTALVORINEXMainWnd::kReadPage);
+        ReadImage();
+        return true;
+    case CTALVORINEXMainWnd::ID_PASTE:
+        // Without a picture on the clipboard the key pastes text into the focused field.
+        return m_pMainWnd->CurrentPage() == CTALVORINEXMainWnd::kReadPage && PastePicture();
+    default:
+        return false;
+    }
+}
+
 void CQRDECODEUIHandler::ReadImage() {
     platform::OPENFILENAME ofn;
     ofn.hwndOwner = GetActiveWindow();
-    ofn.filters = {{u"支持的格式 Bmp Jpeg GIF PNG", u"*.bmp;*.jpg;*.gif;*.png"}};
+    ofn.filters = {{u"图片文件", u"*.png;*.jpg;*.jpeg;*.gif;*.bmp"}, {u"所有文件", u"*"}};
+    ofn.initialDir = m_strFolder;
     ofn.flags = platform::OFN_EXPLORER | platform::OFN_ENABLESIZING | platform::OFN_HIDEREADONLY;
     if (!platform::GetOpenFileName(&ofn)) return;
+    const size_t slash = ofn.file.find_last_of(u'/');
+    if (slash != std::u16string::npos) m_strFolder = ofn.file.substr(0, slash == 0 ? 1 : slash);
     ReadFile(ofn.file);
 }
 
@@ -73,9 +108,24 @@ bool CQRDECODEUIHandler::ReadPicture(const platform::RgbImage& picture) {
     const PictureReading reading = readPicture(picture);
     const DecodedSymbol* symbol = largestSymbol(reading);
     // A picture without a verified symbol changes nothing: fields and preview keep the last result.
-    if (symbol == nullptr) return false;
+    if (!symbol) return false;
     DrawPicture(picture);
     ShowResult(*symbol);
+    return true;
+}
+
+bool CQRDECODEUIHandler::PastePicture() {
+    platform::RgbImage picture;
+    if (!platform::GetClipboardPicture(picture)) return false;
+    ReadPicture(picture);
+    return true;
+}
+
+bool CQRDECODEUIHandler::ReadDrop(const platform::MimeData& data) {
+    platform::RgbImage picture;
+    if (!platform::PictureFromMimeData(data, picture)) return false;
+    m_pMainWnd->ShowPage(CTALVORINEXMainWnd::kReadPage);
+    ReadPicture(picture);
     return true;
 }
 
@@ -92,21 +142,25 @@ void CQRDECODEUIHandler::ShowResult(const DecodedSymbol& symbol) {
     // The text ends at its first zero character, as a zero-terminated string does (the symbols
     // this program makes end with a zero byte).
     std::u16string_view text = symbol.text;
-    text = text.substr(0, text.find(u'\0'));
-    SetWindowText(m_hText, text);
+    SetWindowText(m_hText, text.substr(0, text.find(u'\0')));
 
     const std::string digits = std::to_string(symbol.version);
-    m_strVersion.assign(digits.begin(), digits.end());
-    SetWindowText(m_hVersion, m_strVersion);
+    SetWindowText(m_hVersion, std::u16string(digits.begin(), digits.end()));
 
     const int level = symbol.ecLevel;
-    m_strLevel = level >= 0 && level < 4 ? std::u16string(kLevelTexts[static_cast<size_t>(level)]) : std::u16string();
-    SetWindowText(m_hLevel, m_strLevel);
+    SetWindowText(m_hLevel, level >= 0 && level < 4 ? kLevelTexts[static_cast<size_t>(level)] : std::u16string_view());
 }
 
 void CQRDECODEUIHandler::CopyText() {
-    // The field's current text: the user may have edited it.
-    platform::SetClipboardUnicodeText(m_pMainWnd->GetHWnd(), GetWindowText(m_hText));
+    // The field's current text (the user may have edited it); fields give their lines CR LF.
+    const std::u16string field = GetWindowText(m_hText);
+    std::u16string text;
+    text.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == u'\r' && i + 1 < field.size() && field[i + 1] == u'\n') continue;
+        text += field[i];
+    }
+    platform::SetClipboardUnicodeText(m_pMainWnd->GetHWnd(), text);
 }
 
 void CQRDECODEUIHandler::ClearText() { SetWindowText(m_hText, u""); }

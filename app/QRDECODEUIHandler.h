@@ -1,22 +1,23 @@
-// The read page (layout 522): open a picture, find and read its symbol, show the picture in a
-// 360 x 360 preview and the text, version and level in three fields; copy the text to the
-// clipboard or clear it. A picture without a readable symbol changes nothing and shows no
-// message. The make page's handler paints this page's preview on timer 2.
+// The read page (layout 522): a picture comes from the open dialog, the clipboard (Ctrl+V, or
+// 粘贴图片 in the preview's right-click menu) or a drop on the main window; its symbol is read,
+// the picture shown in a 360 x 360 preview and the text, version and level in three fields; the
+// text can be copied to the clipboard or cleared. A picture without a readable symbol changes
+// nothing and shows no message. The make page's handler paints this page's preview on timer 2.
 #pragma once
 
 #include <array>
-#include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "app/PreviewImage.h"
 #include "bkres/bkplatform.h"
+#include "platform/imaging.h"
 
 class CTALVORINEXMainWnd;
 struct DecodedSymbol;
+
 namespace platform {
-struct RgbImage;
+struct MimeData;
 }
 
 class CQRDECODEUIHandler {
@@ -34,7 +35,7 @@ public:
     static constexpr std::array<std::u16string_view, 4> kLevelTexts = {u"最低（7%）", u"较低（15%）", u"中等（25%）",
                                                                       u"较高（30%）"};
 
-    explicit CQRDECODEUIHandler(CTALVORINEXMainWnd* mainWnd);
+    explicit CQRDECODEUIHandler(CTALVORINEXMainWnd* mainWnd) : m_pMainWnd(mainWnd) {}
     virtual ~CQRDECODEUIHandler();
     CQRDECODEUIHandler(const CQRDECODEUIHandler&) = delete;
     CQRDECODEUIHandler& operator=(const CQRDECODEUIHandler&) = delete;
@@ -45,15 +46,23 @@ public:
     // The page's share of the main window's messages; true when handled.
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    // Button 3151: the open dialog, then detection and decoding of the chosen picture.
+    // Button 3151 (and Ctrl+O): the open dialog, in the folder of the last picture opened, then
+    // the chosen picture read.
     void ReadImage();
-    // Reads the picture file at `path` (UTF-16); false, with nothing changed, when no symbol is
-    // read from it or it does not load.
+    // Reads the picture file at `path` (UTF-16); false, with nothing changed, when it does not
+    // load or holds no readable symbol.
     bool ReadFile(const std::u16string& path);
-    // Reads a picture in memory: the preview and the largest symbol's text, version and level;
-    // false, with nothing changed, when no symbol can be read from it.
+    // Everything after a picture is loaded, wherever it came from: the symbol read, then the
+    // preview and the fields filled. False, with nothing changed, when no symbol is read.
     bool ReadPicture(const platform::RgbImage& picture);
-    // Button 3171: the text field's current text to the clipboard as Unicode text.
+    // Reads the clipboard's picture (image data or a copied picture file). False when the
+    // clipboard holds none; a picture without a symbol still counts as one.
+    bool PastePicture();
+    // Reads the picture of dropped data, switching the main window to this page first. False
+    // when the data holds no picture (the page then stays as it is).
+    bool ReadDrop(const platform::MimeData& data);
+    // Button 3171: the text field's current text to the clipboard as Unicode text, with LF line
+    // ends.
     void CopyText();
     // Button 3161: empties the text field (version, level and preview stay).
     void ClearText();
@@ -68,6 +77,7 @@ public:
 
 private:
     HWND CreateField(int id);
+    bool OnCommand(UINT command);
     void DrawPicture(const platform::RgbImage& picture);
     void ShowResult(const DecodedSymbol& symbol);
 
@@ -77,8 +87,8 @@ private:
     HWND m_hLevel = nullptr;
     HWND m_hPreview = nullptr;
 
-    std::u16string m_strVersion;
-    std::u16string m_strLevel;
+    // The folder of the last picture chosen in the open dialog, for the rest of the run.
+    std::u16string m_strFolder;
 
     CPreviewImage m_preview;
 };

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "app/AppMenus.h"
+#include "app/ContentTemplates.h"
 #include "app/MainWnd.h"
 #include "app/QRDECODEUIHandler.h"
 #include "app/UIMsgBox.h"
@@ -27,23 +29,6 @@ constexpr int kQuietZone = 4;
 
 // Content field ids of tabs 0 to 7 (tab 8, the text tab, uses 2111).
 constexpr std::array<int, 8> kTabContentIds = {2210, 2310, 2410, 2510, 2610, 2710, 2810, 2910};
-
-// Tabs that get a template when they are selected: the field keeps its text when it begins with
-// `prefix` (compared case-sensitively), else the whole text becomes `templ`.
-struct ContentTemplate {
-    int tab;
-    std::u16string_view prefix;
-    std::u16string_view templ;
-};
-constexpr ContentTemplate kTemplates[] = {
-    {0, u"http", u"http://"},
-    {2, u"tel:", u"tel:"},
-    {3, u"smsto:", u"smsto:"},
-    {4, u"mmsto:", u"mmsto:"},
-};
-
-// The tabs whose field generate reads; the hidden tabs contribute nothing.
-constexpr int kContentTabs[] = {0, 2, 3, 4, 8};
 
 std::u16string Decimal(int value) {
     const std::string digits = std::to_string(value);
@@ -181,6 +166,16 @@ bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPA
         result = 0;
         return true;
     }
+    if (msg == WM_COMMAND) return OnCommand(LOWORD(wParam), result);
+    if (msg == WM_CONTEXTMENU) {
+        if (reinterpret_cast<HWND>(wParam) != m_hPreview) return false;
+        if (AppMenus::TrackContextMenu(AppMenus::kMakePreviewMenu, lParam, m_pMainWnd->GetHWnd()) ==
+            CTALVORINEXMainWnd::ID_COPY_IMAGE) {
+            CopyImage();
+        }
+        result = 0;
+        return true;
+    }
     if (msg != WM_NOTIFY || lParam == 0) return false;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header->idFrom != static_cast<UINT_PTR>(IDC_RICHVIEW_WIN)) return false;
@@ -208,6 +203,19 @@ bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPA
     return false;
 }
 
+bool CQRENCODEUIHandler::OnCommand(UINT command, LRESULT& result) {
+    // The keys act on the page on show only.
+    if (m_pMainWnd->CurrentPage() != CTALVORINEXMainWnd::kMakePage) return false;
+    switch (command) {
+    case CTALVORINEXMainWnd::ID_GENERATE: Generate(); break;
+    case CTALVORINEXMainWnd::ID_SAVE: Save(); break;
+    case CTALVORINEXMainWnd::ID_COPY_IMAGE: CopyImage(); break;
+    default: return false;
+    }
+    result = 0;
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Content.
 
@@ -218,14 +226,11 @@ HWND CQRENCODEUIHandler::ContentWindow(int tabIndex) const {
 }
 
 void CQRENCODEUIHandler::PrefillTemplate(int tabIndex) {
-    for (const ContentTemplate& t : kTemplates) {
-        if (t.tab != tabIndex) continue;
-        HWND field = ContentWindow(tabIndex);
-        if (!field) return;
-        const std::u16string text = GetWindowText(field);
-        if (std::u16string_view(text).substr(0, t.prefix.size()) != t.prefix) SetWindowText(field, t.templ);
-        return;
-    }
+    HWND field = ContentWindow(tabIndex);
+    if (!field) return;
+    const std::u16string text = GetWindowText(field);
+    const std::u16string prefilled = ContentTemplates::Prefill(tabIndex, text);
+    if (prefilled != text) SetWindowText(field, prefilled);
 }
 
 int CQRENCODEUIHandler::CurrentTab() const {
@@ -236,10 +241,8 @@ int CQRENCODEUIHandler::CurrentTab() const {
 
 std::u16string CQRENCODEUIHandler::GatherContent() const {
     const int tab = CurrentTab();
-    for (int contentTab : kContentTabs) {
-        if (contentTab == tab) return GetWindowText(ContentWindow(tab));
-    }
-    return {};
+    HWND field = ContentWindow(tab);
+    return field ? ContentTemplates::Content(tab, GetWindowText(field)) : std::u16string();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -364,13 +367,8 @@ void CQRENCODEUIHandler::Save() {
     ofn.flags = platform::OFN_HIDEREADONLY | platform::OFN_OVERWRITEPROMPT;
     if (!platform::GetSaveFileName(&ofn)) return;
 
-    // A list without a selection (text typed into it) saves at scale 1.
-    const int scale = std::max(1, platform::ComboBox_GetCurSel(m_hScaleList) + 1);
-    const int side = m_nSymbolPixels - 2 * kQuietZone;
-    const platform::BilevelImage image =
-        platform::BilevelImage::fromCells(m_symbolModules.data(), side, scale, kQuietZone);
     std::vector<uint8_t> encoded;
-    if (!platform::encodeImage(image, SaveFormat(ofn.file, ofn.nFilterIndex), encoded).empty()) {
+    if (!platform::encodeImage(SymbolImage(), SaveFormat(ofn.file, ofn.nFilterIndex), encoded).empty()) {
         ShowSaveFailure(u"保存失败：图片编码出错");
         return;
     }
@@ -385,4 +383,26 @@ void CQRENCODEUIHandler::ShowSaveFailure(const std::u16string& text) {
     m_pSaveFailureBox = &box;
     box.Show(text, u"", MB_OK | MB_ICONEXCLAMATION, nullptr, m_pMainWnd->GetHWnd());
     m_pSaveFailureBox = nullptr;
+}
+
+platform::BilevelImage CQRENCODEUIHandler::SymbolImage() const {
+    // A list without a selection (text typed into it) saves at scale 1.
+    const int scale = std::max(1, platform::ComboBox_GetCurSel(m_hScaleList) + 1);
+    const int side = m_nSymbolPixels - 2 * kQuietZone;
+    return platform::BilevelImage::fromCells(m_symbolModules.data(), side, scale, kQuietZone);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Copy.
+
+void CQRENCODEUIHandler::CopyImage() {
+    if (!m_bHasSymbol) return;
+    const platform::BilevelImage symbol = SymbolImage();
+    platform::RgbImage picture(symbol.width, symbol.height);
+    for (int y = 0; y < symbol.height; ++y) {
+        for (int x = 0; x < symbol.width; ++x) {
+            if (symbol.black(x, y)) std::fill_n(picture.pixel(x, y), 3, uint8_t{0});
+        }
+    }
+    platform::SetClipboardPicture(m_pMainWnd->GetHWnd(), picture);
 }

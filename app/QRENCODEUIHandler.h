@@ -1,4 +1,6 @@
-// The make page (layout 521): nine content tabs, four option lists, generate and save.
+// The make page (layout 521): nine content tabs, four option lists, generate and save; the
+// symbol can also be copied to the clipboard as a picture (Ctrl+Shift+C, or 复制图片 in the
+// preview's right-click menu).
 //
 // Generating reads the current tab's text, converts it with the chosen code page (0 = the ANSI
 // code page, GBK here, or 65001 = UTF-8) including its terminating zero, encodes it (never in
@@ -20,6 +22,7 @@
 #include "app/PreviewImage.h"
 #include "bkres/bkplatform.h"
 #include "encoder/QR_Encode.h"
+#include "platform/imaging.h"
 
 class CBkSafeMsgBox;
 class CTALVORINEXMainWnd;
@@ -62,7 +65,10 @@ public:
     // Button 2161: the save dialog, then the image file. Does nothing without a symbol; a file
     // that cannot be written is said in a message box.
     void Save();
-    // The template of tab `tabIndex` written into its field unless the field starts with it.
+    // The symbol as save writes it, to the clipboard as a picture. Does nothing without a symbol.
+    void CopyImage();
+    // The template of tab `tabIndex` written into its field unless the field starts with its
+    // first token (app/ContentTemplates).
     void PrefillTemplate(int tabIndex);
 
     bool HasSymbol() const { return m_bHasSymbol; }
@@ -82,8 +88,8 @@ public:
     HWND ScaleList() const { return m_hScaleList; }
     HWND EncodingList() const { return m_hEncodingList; }
 
-    // The text generate reads: the whole text of the current tab's field (empty for the hidden
-    // tabs and without a tab control).
+    // The text generate reads: the whole text of the current tab's field, Wi-Fi values escaped
+    // (empty without a tab control).
     std::u16string GatherContent() const;
     // The default save name for a local time: year, month, day, hour, minute, second, unpadded.
     static std::u16string DefaultFileName(const std::tm& localTime);
@@ -91,6 +97,10 @@ public:
     static std::u16string SaveFailureText(int errorNumber);
 
 private:
+    // Ctrl+Enter, Ctrl+S and Ctrl+Shift+C while this page is shown.
+    bool OnCommand(UINT command, LRESULT& result);
+    // The symbol as save writes it: (side + 8) x scale pixels, every module scale x scale.
+    platform::BilevelImage SymbolImage() const;
     void CreateContentFields();
     HWND CreateOptionList(int id, const std::vector<std::u16string>& items, int initialSelection);
     void DrawSymbol(const CQREncoder& encoder);

@@ -17,6 +17,7 @@ constexpr unsigned kStringTable = 102;
 constexpr unsigned kSkins = 100;
 constexpr unsigned kStyles = 101;
 constexpr int kDefaultFontHeight = -12;
+constexpr int kForegroundRequestTimeoutMs = 2000;
 
 }  // namespace
 
@@ -43,23 +44,33 @@ bool CTALVORINEXModule::LoadResources() {
     return ok;
 }
 
-int CTALVORINEXModule::ShowAlreadyRunning() {
+void CTALVORINEXModule::ShowAlreadyRunning() {
     const std::u16string* text = BkString::Get(kStrAlreadyRunning);
     CBkSafeMsgBox2 box;
     m_pAlreadyRunningBox = &box;
     box.ShowLines(text ? *text : std::u16string(), u"", kAlreadyRunningStyle, nullptr, nullptr);
     m_pAlreadyRunningBox = nullptr;
-    return 0;
 }
 
 int CTALVORINEXModule::Run() {
     m_nLanguage = LanguageFromLangId(platform::GetSystemDefaultLangID());
+    // Qt's own dialogs and menus in the system's language; the program's texts are its own.
+    platform::LoadQtTranslations();
     if (!LoadResources()) std::fputs("Merovask: some resources did not load\n", stderr);
 
     // Held until the run ends; a lock that cannot be made at all does not stop the program.
     platform::NamedMutex instance(kInstanceMutexName);
-    if (instance.alreadyExists()) return ShowAlreadyRunning();
+    if (instance.alreadyExists()) {
+        ShowAlreadyRunning();
+        // Then the running instance comes forward; one that cannot be reached changes nothing.
+        platform::InstanceChannel::requestForeground(instance, kForegroundRequestTimeoutMs);
+        return 0;
+    }
 
     CTALVORINEXMainWnd mainWnd;
+    // A later start asks this one to come forward.
+    platform::InstanceChannel channel(instance, [&mainWnd] {
+        if (mainWnd.GetHWnd()) mainWnd.BringToFront();
+    });
     return mainWnd.DoModal(nullptr);
 }

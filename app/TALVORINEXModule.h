@@ -32,8 +32,9 @@ public:
     // False when a resource is missing (the program then runs with what loaded).
     static bool LoadResources();
 
-    // The whole run: language, resources, the single-instance check (a second start shows the
-    // "already running" box and returns 0), then the main window's modal loop; returns its result.
+    // The whole run: language (with Qt's own translations), resources, the single-instance
+    // check (a second start shows the "already running" box, asks the running instance to come
+    // forward and returns 0), then the main window's modal loop; returns its result.
     int Run();
 
     int GetLanguage() const { return m_nLanguage; }
@@ -41,7 +42,7 @@ public:
     CBkSafeMsgBox* AlreadyRunningBox() const { return m_pAlreadyRunningBox; }
 
 private:
-    int ShowAlreadyRunning();
+    void ShowAlreadyRunning();
 
     BkWinManager m_winManager;
     int m_nLanguage = 2;

@@ -1,6 +1,5 @@
 #include "app/UIHandler.h"
 
-#include "app/AppMenus.h"
 #include "app/MainWnd.h"
 #include "app/UIMsgBox.h"
 #include "bkwin/bknotify.h"
@@ -30,21 +29,14 @@ bool CUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lPar
 }
 
 void CUIHandler::OnTrayNotify(UINT mouseMessage) {
+    // A double click, or the single activation of trays that send no double clicks. The tray
+    // shows its menu itself (the icon carries it).
+    if (mouseMessage != WM_LBUTTONDBLCLK && mouseMessage != WM_LBUTTONUP) return;
     HWND hwnd = m_pMainWnd->GetHWnd();
-    if (mouseMessage == WM_LBUTTONDBLCLK) {
-        SetForegroundWindow(hwnd);
-        ShowWindow(hwnd, SW_SHOWNORMAL);
-        ShowWindow(hwnd, SW_SHOW);
-        BringWindowToTop(hwnd);
-    } else if (mouseMessage == WM_RBUTTONUP) {
-        SetForegroundWindow(hwnd);
-        HMENU menu = AppMenus::LoadMenu(AppMenus::kTrayMenu);
-        if (!menu) return;
-        POINT at{};
-        GetCursorPos(&at);
-        TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, at.x, at.y, hwnd);
-        DestroyMenu(menu);
-    }
+    SetForegroundWindow(hwnd);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    ShowWindow(hwnd, SW_SHOW);
+    BringWindowToTop(hwnd);
 }
 
 bool CUIHandler::OnCommand(UINT command) {
@@ -64,10 +56,8 @@ bool CUIHandler::OnCommand(UINT command) {
 }
 
 void CUIHandler::RestoreWindow() {
-    HWND hwnd = m_pMainWnd->GetHWnd();
     // A minimised window is brought back as well: "restore" from the tray must show it.
-    ShowWindow(hwnd, IsIconic(hwnd) ? SW_RESTORE : SW_SHOW);
-    BringWindowToTop(hwnd);
+    m_pMainWnd->BringToFront();
 }
 
 int CUIHandler::ShowAbout() {

@@ -21,7 +21,8 @@ public:
 
     // Shows the About dialog modally over the main window; returns the button that closed it.
     int ShowAbout();
-    // "恢复窗口": the main window shown (restored when minimised) and brought to the top.
+    // "恢复窗口": the main window shown (restored when minimised), brought to the top and
+    // activated.
     void RestoreWindow();
     // The About dialog while it is on show (null otherwise): for tests.
     CBkSafeMsgBox* AboutDialog() const { return m_pAbout; }

@@ -386,4 +386,80 @@ TEST_F(MakePage, SymbolsInEveryScriptReadBackInZxingAndZbar) {
     EXPECT_EQ(symbols, 15);
 }
 
+TEST_F(MakePage, CardMailWifiAndMapTabsHaveTemplatesAndEncodeTheirText) {
+    // The template as the field reads it back (a field gives its lines CR LF), a text that
+    // starts with the template's first token and is kept, and what that text encodes.
+    const struct {
+        int tab;
+        std::u16string_view title, prefilled, kept, encoded;
+    } tabs[] = {
+        {1, u"名片", u"BEGIN:VCARD\r\nVERSION:3.0\r\nN:\r\nFN:\r\nTEL:\r\nEMAIL:\r\nEND:VCARD",
+         u"BEGIN:VCARD\r\nFN:李雷\r\nEND:VCARD", u"BEGIN:VCARD\r\nFN:李雷\r\nEND:VCARD"},
+        {5, u"电邮", u"mailto:", u"mailto:li@example.org", u"mailto:li@example.org"},
+        {6, u"WiFi", u"WIFI:T:WPA;S:;P:;;", u"WIFI:T:WPA;S:home;P:p;a\\ss;;", u"WIFI:T:WPA;S:home;P:p\\;a\\\\ss;;"},
+        {7, u"地图", u"geo:", u"geo:39.9042,116.4074", u"geo:39.9042,116.4074"},
+    };
+    ComboBox_SetCurSel(Page().EncodingList(), 1);
+    for (const auto& t : tabs) {
+        EXPECT_EQ(Tabs().GetPage(static_cast<size_t>(t.tab))->GetTitle(), t.title);
+        SetText(t.tab, u"begin:vcard wifi: Geo: MAILTO:");  // the tokens compare case-sensitively
+        ClickTab(t.tab);
+        EXPECT_EQ(Text(t.tab), t.prefilled) << t.tab;
+        SetText(t.tab, t.kept);
+        ClickTab(8);
+        ClickTab(t.tab);
+        EXPECT_EQ(Text(t.tab), t.kept) << t.tab;
+        // Ctrl+Enter generates, also from inside the field.
+        platform::SetFocus(Page().ContentWindow(t.tab));
+        input::InjectKey(Page().ContentWindow(t.tab), VK_RETURN, u"", platform::MK_CONTROL);
+        Pump();
+        EXPECT_EQ(Text(t.tab), t.kept) << "the key typed no line";
+        const std::string utf8 = platform::utf16ToUtf8(t.encoded) + '\0';
+        EXPECT_EQ(ZxBytes(), Bytes(utf8.begin(), utf8.end())) << t.tab;
+    }
+}
+
+TEST_F(MakePage, KeysAndThePreviewMenuSaveAndCopyTheSymbolAndPasteStillPastesText) {
+    GenerateText(u"copy me");
+    auto copied = [&] {
+        platform::RgbImage picture;
+        platform::PictureFromMimeData(shell.clipboardData, picture);
+        shell.clipboardData = {};
+        return picture;
+    };
+    input::InjectKey(Host(), 'C', u"", platform::MK_CONTROL | platform::MK_SHIFT);
+    const platform::RgbImage picture = copied();
+    EXPECT_EQ(picture.width, Page().SymbolPixels() * 4);  // as saved, at the list's scale
+    EXPECT_EQ(readSymbol(picture).text, u"copy me");
+
+    shell.menuChoices = {CTALVORINEXMainWnd::ID_COPY_IMAGE};
+    input::InjectMouse(Page().PreviewWindow(), input::MouseAction::Press, 30, 30, input::MouseButton::Right);
+    input::InjectMouse(Page().PreviewWindow(), input::MouseAction::Release, 30, 30, input::MouseButton::Right);
+    ASSERT_EQ(shell.menusShown.size(), 1u);
+    EXPECT_EQ(shell.menusShown[0][0].text, u"复制图片");
+    EXPECT_EQ(copied().rgb, picture.rgb);
+
+    input::InjectKey(Host(), 'S', u"", platform::MK_CONTROL);  // cancelled
+    ASSERT_EQ(shell.dialogRequests.size(), 1u);
+    EXPECT_TRUE(shell.dialogRequests[0].save);
+
+    // The make page's keys do nothing on the other pages.
+    ASSERT_TRUE(wnd->ShowPage(CTALVORINEXMainWnd::kReadPage));
+    input::InjectKey(Host(), 'S', u"", platform::MK_CONTROL);
+    input::InjectKey(Host(), 'C', u"", platform::MK_CONTROL | platform::MK_SHIFT);
+    EXPECT_EQ(shell.dialogRequests.size(), 1u);
+    EXPECT_TRUE(shell.clipboardData.formats.empty());
+
+    // With no picture to read, Ctrl+V is the focused field's own paste of text (Qt's clipboard).
+    ASSERT_TRUE(wnd->ShowPage(CTALVORINEXMainWnd::kMakePage));
+    platform::SetShellProvider(nullptr);
+    platform::SetClipboardUnicodeText(nullptr, u"pasted text");
+    platform::SetShellProvider(&shell);
+    SetText(8, u"");
+    platform::SetFocus(Page().ContentWindow(8));
+    input::InjectKey(Page().ContentWindow(8), 'V', u"", platform::MK_CONTROL);
+    Pump();
+    EXPECT_EQ(Text(8), u"pasted text");
+}
+
 }  // namespace

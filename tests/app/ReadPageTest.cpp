@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "app/QRDECODEUIHandler.h"
+#include "app/QRENCODEUIHandler.h"
 #include "bkwin/bktabctrl.h"
 #include "encoder/QR_Encode.h"
 #include "platform/text.h"
@@ -70,12 +71,23 @@ TEST_F(ReadPage, ShowsTextVersionAndLevelOfTheSymbol) {
     }
     Read(Write("v3h.png", SymbolPicture("read page test", 3, 3, 200, 200)));
     ASSERT_EQ(shell.dialogRequests.size(), 1u);
-    ASSERT_EQ(shell.dialogRequests[0].filters.size(), 1u);
-    EXPECT_EQ(shell.dialogRequests[0].filters[0].description, u"支持的格式 Bmp Jpeg GIF PNG");
-    EXPECT_EQ(shell.dialogRequests[0].filters[0].pattern, u"*.bmp;*.jpg;*.gif;*.png");
+    const std::vector<platform::FileFilter>& filters = shell.dialogRequests[0].filters;
+    ASSERT_EQ(filters.size(), 2u);
+    EXPECT_EQ(filters[0].description, u"图片文件");
+    EXPECT_EQ(filters[0].pattern, u"*.png;*.jpg;*.jpeg;*.gif;*.bmp");
+    EXPECT_EQ(filters[1].description, u"所有文件");
+    EXPECT_EQ(filters[1].pattern, u"*");
+    EXPECT_EQ(shell.dialogRequests[0].initialDir, u"");
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"read page test", u"3", u"较高（30%）"}));
 
-    Read(Write("v1l.bmp", SymbolPicture("1", 0, 1, 120, 120)));
+    // The next dialog opens in the folder of the last picture, with Ctrl+O from any page.
+    shell.dialogAnswers.push_back({true, Write("V1L.BMP", SymbolPicture("1", 0, 1, 120, 120)), 1});
+    ASSERT_TRUE(wnd->ShowPage(CTALVORINEXMainWnd::kMakePage));
+    input::InjectKey(Host(), 'O', u"", platform::MK_CONTROL);
+    Pump();
+    EXPECT_EQ(wnd->CurrentPage(), CTALVORINEXMainWnd::kReadPage);
+    ASSERT_EQ(shell.dialogRequests.size(), 2u);
+    EXPECT_EQ(shell.dialogRequests[1].initialDir, platform::utf8ToUtf16(tempDir.string()));
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"1", u"1", u"最低（7%）"}));
 }
 
@@ -121,9 +133,9 @@ TEST_F(ReadPage, CopyPutsTheFieldsCurrentTextOnTheClipboard) {
     Read(Write("copy.png", SymbolPicture("copied", 1, 2, 150, 150)));
     ClickItem(CQRDECODEUIHandler::IDC_COPY);
     EXPECT_EQ(shell.clipboard, u"copied");
-    platform::SetWindowText(Page().TextWindow(), u"edited 文本");
+    platform::SetWindowText(Page().TextWindow(), u"edited 文本\nline two\r\nthree");
     ClickItem(CQRDECODEUIHandler::IDC_COPY);
-    EXPECT_EQ(shell.clipboard, u"edited 文本");
+    EXPECT_EQ(shell.clipboard, u"edited 文本\nline two\nthree");  // LF line ends
 
     // Clear empties the text field only; copy then puts an empty text there.
     ClickItem(CQRDECODEUIHandler::IDC_CLEAR);
@@ -136,6 +148,53 @@ TEST_F(ReadPage, CopyPutsTheFieldsCurrentTextOnTheClipboard) {
     ClickItem(CQRDECODEUIHandler::IDC_COPY);
     shell.clipboardAvailable = true;
     EXPECT_EQ(shell.clipboard, u"");
+}
+
+TEST_F(ReadPage, PastedAndDroppedPicturesAreReadAsOpenedOnesAre) {
+    auto bytesOf = [](const platform::RgbImage& image, platform::ImageFormat format) {
+        std::vector<uint8_t> bytes;
+        platform::encodeImage(image, format, bytes);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    // Image data on the clipboard, pasted with Ctrl+V.
+    shell.clipboardData.formats = {{"image/png", bytesOf(SymbolPicture("pasted", 1, 2, 150, 150), platform::ImageFormat::Png)}};
+    input::InjectKey(Host(), 'V', u"", platform::MK_CONTROL);
+    Pump();
+    EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"pasted", u"2", u"较低（15%）"}));
+
+    // A copied picture file (its name in upper case, with a space), from the preview's menu.
+    Write("copied file.JPG", SymbolPicture("from a file", 2, 3, 200, 200));
+    shell.clipboardData.formats = {{"text/uri-list", "file://" + (tempDir / "copied%20file.JPG").string() + "\r\n"}};
+    shell.menuChoices = {CTALVORINEXMainWnd::ID_PASTE};
+    const platform::RECT preview = PlacedRect(Page().PreviewWindow());
+    input::InjectMouse(Page().PreviewWindow(), input::MouseAction::Press, 20, 20, input::MouseButton::Right);
+    input::InjectMouse(Page().PreviewWindow(), input::MouseAction::Release, 20, 20, input::MouseButton::Right);
+    Pump();
+    ASSERT_EQ(shell.menusShown.size(), 1u);
+    EXPECT_EQ(shell.menusShown[0][0].text, u"粘贴图片");
+    EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"from a file", u"3", u"中等（25%）"}));
+
+    // A drop anywhere on the window, here on the make page's text field, switches to this page.
+    ASSERT_TRUE(wnd->ShowPage(CTALVORINEXMainWnd::kMakePage));
+    const platform::RECT field = PlacedRect(wnd->EncodeHandler().ContentWindow(8));
+    platform::MimeData dropped;
+    dropped.formats = {{"image/bmp", bytesOf(SymbolPicture("dropped", 0, 1, 120, 120), platform::ImageFormat::Bmp)}};
+    EXPECT_TRUE(input::InjectDrop(Host(), field.left + 20, field.top + 20, dropped));
+    Pump();
+    EXPECT_EQ(wnd->CurrentPage(), CTALVORINEXMainWnd::kReadPage);
+    EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"dropped", u"1", u"最低（7%）"}));
+    const platform::RgbImage shown = DcImage(Page().PreviewDC());
+
+    // A picture without a symbol changes nothing; data without a picture is not taken at all.
+    shell.clipboardData.formats = {{"image/png", bytesOf(platform::RgbImage(50, 50), platform::ImageFormat::Png)}};
+    input::InjectKey(Host(), 'V', u"", platform::MK_CONTROL);
+    ASSERT_TRUE(wnd->ShowPage(CTALVORINEXMainWnd::kMakePage));
+    dropped.formats = {{"text/uri-list", "https://example.org/a.png\r\n"}};
+    EXPECT_FALSE(input::InjectDrop(Host(), preview.left + 20, preview.top + 20, dropped));
+    Pump();
+    EXPECT_EQ(wnd->CurrentPage(), CTALVORINEXMainWnd::kMakePage);
+    EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"dropped", u"1", u"最低（7%）"}));
+    EXPECT_EQ(DcImage(Page().PreviewDC()).rgb, shown.rgb);
 }
 
 }  // namespace

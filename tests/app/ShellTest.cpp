@@ -55,10 +55,8 @@ TEST_F(Shell, StartsOnTheTextTabWithTheCreditSymbolAndTheTrayIcon) {
     auto* tabs = dynamic_cast<CBkTabCtrl*>(main.GetItem(CTALVORINEXMainWnd::IDC_TEMPLATE_TAB));
     ASSERT_NE(tabs, nullptr);
     EXPECT_EQ(tabs->GetCurSel(), 8);
-    for (size_t i = 0; i < tabs->GetPageCount(); ++i) {
-        const bool hidden = i == 1 || i == 5 || i == 6 || i == 7;
-        EXPECT_EQ(tabs->GetPage(i)->IsHidden(), hidden) << "tab " << i;
-    }
+    ASSERT_EQ(tabs->GetPageCount(), 9u);
+    for (size_t i = 0; i < tabs->GetPageCount(); ++i) EXPECT_FALSE(tabs->GetPage(i)->IsHidden()) << "tab " << i;
 
     const platform::NOTIFYICONDATA* icon = shell.findTrayIcon(main.GetHWnd(), CTALVORINEXMainWnd::kTrayIconId);
     ASSERT_NE(icon, nullptr);
@@ -159,6 +157,36 @@ TEST_F(Shell, SecondStartShowsTheBoxAndEndsWithZero) {
     EXPECT_TRUE(firstInstance.owned()) << "the first instance keeps running";
 }
 
+TEST_F(Shell, SecondStartBringsTheFirstForward) {
+    CTALVORINEXModule first, second;
+    bool minimisedBefore = false, iconicAfter = true, activeAfter = false;
+    int secondResult = -1;
+    HWND firstWindow = nullptr;
+    ModalScript script({
+        [&] {
+            firstWindow = CTALVORINEXMainWnd::Instance()->GetHWnd();
+            platform::ShowWindow(firstWindow, platform::SW_MINIMIZE);
+            minimisedBefore = platform::IsIconic(firstWindow);
+        },
+        [&] {
+            // The box's modal loop runs inside this step: its own script closes it.
+            ModalScript box({[&] { ClickElement(*second.AlreadyRunningBox(), IDOK); }});
+            secondResult = second.Run();  // the box, then the request to come forward
+        },
+        [&] {
+            iconicAfter = platform::IsIconic(firstWindow);
+            activeAfter = platform::GetActiveWindow() == firstWindow;
+            CTALVORINEXMainWnd::Instance()->EndProgram();
+        },
+    });
+    EXPECT_EQ(first.Run(), 2);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(secondResult, 0);
+    EXPECT_TRUE(minimisedBefore);
+    EXPECT_FALSE(iconicAfter);
+    EXPECT_TRUE(activeAfter);
+}
+
 TEST_F(Shell, ClosingEndsTheProgramAndRemovesTheTrayIcon) {
     // The header's close button, and the window manager's close request (Alt+F4).
     for (bool useCloseButton : {true, false}) {
@@ -208,6 +236,13 @@ TEST_F(Shell, MinimiseKeepsTheTrayIconAndTheTrayRestores) {
     Pump();
     EXPECT_FALSE(platform::IsIconic(main.GetHWnd()));
     EXPECT_TRUE(platform::IsWindowVisible(main.GetHWnd()));
+
+    // Trays that send one activation for a click restore it as well.
+    ClickItem(CTALVORINEXMainWnd::IDC_MINIMIZE);
+    ASSERT_TRUE(platform::IsIconic(main.GetHWnd()));
+    shell.clickTray(main.GetHWnd(), 1, WM_LBUTTONUP);
+    Pump();
+    EXPECT_FALSE(platform::IsIconic(main.GetHWnd()));
 
     // "恢复窗口" from the tray menu brings a minimised window back too.
     ClickItem(CTALVORINEXMainWnd::IDC_MINIMIZE);
