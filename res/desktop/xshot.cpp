@@ -9,6 +9,9 @@
 //       saves the screen, or only the largest window of PID, as a PNG.
 //   merovask-xshot close --pid PID
 //       asks the windows of PID to close, as a window manager's close button does.
+//   merovask-xshot geometry --pid PID
+//       prints "X Y WIDTH HEIGHT" of the largest window of PID on the screen, so that scripts
+//       can click into it (xdotool mousemove X+x Y+y click 1).
 // Exit status: 0 done, 1 failure or time-out, 2 usage error, 3 the process ended first.
 #include <xcb/xcb.h>
 
@@ -292,7 +295,8 @@ int usage(const std::string& message) {
                  "merovask-xshot: %s\n"
                  "usage: merovask-xshot wait --pid PID [--since NS] [--timeout MS]\n"
                  "       merovask-xshot grab [--pid PID] OUT.png\n"
-                 "       merovask-xshot close --pid PID\n",
+                 "       merovask-xshot close --pid PID\n"
+                 "       merovask-xshot geometry --pid PID\n",
                  message.c_str());
     return kExitUsage;
 }
@@ -368,6 +372,22 @@ int grabPicture(const Options& options) {
     return kExitOk;
 }
 
+int printGeometry(const Options& options) {
+    auto display = Display::connect();
+    if (!display) {
+        std::fprintf(stderr, "merovask-xshot: cannot connect to the X display\n");
+        return kExitFailure;
+    }
+    const auto windows = display->windowsOf(options.pid);
+    if (windows.empty()) {
+        std::fprintf(stderr, "merovask-xshot: process %d shows no window\n", options.pid);
+        return kExitFailure;
+    }
+    const Rect& r = windows.front().second;
+    std::printf("%d %d %d %d\n", r.x, r.y, r.width, r.height);
+    return kExitOk;
+}
+
 int closeWindows(const Options& options) {
     auto display = Display::connect();
     if (!display) {
@@ -405,9 +425,10 @@ int main(int argc, char** argv) {
             return usage("too many arguments");
         }
     }
-    if (options.command == "wait" || options.command == "close") {
+    if (options.command == "wait" || options.command == "close" || options.command == "geometry") {
         if (!options.pid) return usage("missing --pid");
         if (!options.output.empty()) return usage("too many arguments");
+        if (options.command == "geometry") return printGeometry(options);
         return options.command == "wait" ? waitForWindow(options) : closeWindows(options);
     }
     if (options.command == "grab") {
