@@ -94,7 +94,7 @@ public:
     // The page of the main tab control on show (kMakePage ...), -1 without one.
     int CurrentPage();
     bool ShowPage(int page) { return SetTabCurSel(IDC_MAIN_TAB, page); }
-    // Restored when minimised, shown, raised and activated (the tray, a second start).
+    // Restored when minimised, shown, raised and activated (恢复窗口, a second start).
     void BringToFront();
 
     CUIHandler& GeneralHandler() { return *m_pUIHandler; }

@@ -21,7 +21,8 @@ text="https://merovask.example/粘贴?n=42"
 cat > "$work/steps.sh" << 'STEPS'
 set -euo pipefail
 work=$1 text=$2 picture=$3
-read -r x y _ _ < <("$MEROVASK_XSHOT" geometry --pid "$MEROVASK_PID")
+geometry=$("$MEROVASK_XSHOT" geometry --pid "$MEROVASK_PID") || { echo "FAIL: no window to click into" >&2; exit 1; }
+read -r x y _ _ <<< "$geometry"
 xclip -quiet -selection clipboard -t image/png -i "$work/symbol.png" > /dev/null 2>&1 &
 clip=$!
 trap 'kill "$clip" 2> /dev/null || true' EXIT
