@@ -126,16 +126,26 @@ const std::u16string& longText() {
     return text;
 }
 
-void BM_PageGenerateVersion40(benchmark::State& state) {
+// The make page with the long text at level L, automatic version and `scale`, generated; nullptr
+// (and the benchmark stopped) without a main window.
+CQRENCODEUIHandler* pageWithLongText(benchmark::State& state, int scale) {
     if (!mainWindow()) {
         state.SkipWithError("the main window could not be created");
-        return;
+        return nullptr;
     }
     CQRENCODEUIHandler& page = mainWindow()->EncodeHandler();
     platform::SetWindowText(page.ContentWindow(CQRENCODEUIHandler::kTextTab), longText());
     platform::ComboBox_SetCurSel(page.LevelList(), 0);    // level L
     platform::ComboBox_SetCurSel(page.VersionList(), 0);  // automatic version
+    platform::ComboBox_SetCurSel(page.ScaleList(), scale - 1);
     page.Generate();
+    return &page;
+}
+
+void BM_PageGenerateVersion40(benchmark::State& state) {
+    CQRENCODEUIHandler* generated = pageWithLongText(state, 4);
+    if (generated == nullptr) return;
+    CQRENCODEUIHandler& page = *generated;
     if (!page.HasSymbol() || page.SymbolPixels() != 177 + 8) {
         state.SkipWithError("the page did not make a version-40 symbol");
         return;
@@ -233,16 +243,9 @@ bool savedPictureIs(const std::string& path, const std::vector<uint8_t>& modules
 }
 
 void BM_PageSaveVersion40Scale20Png(benchmark::State& state) {
-    if (!mainWindow()) {
-        state.SkipWithError("the main window could not be created");
-        return;
-    }
-    CQRENCODEUIHandler& page = mainWindow()->EncodeHandler();
-    platform::SetWindowText(page.ContentWindow(CQRENCODEUIHandler::kTextTab), longText());
-    platform::ComboBox_SetCurSel(page.LevelList(), 0);
-    platform::ComboBox_SetCurSel(page.VersionList(), 0);
-    platform::ComboBox_SetCurSel(page.ScaleList(), kSaveScale - 1);
-    page.Generate();
+    CQRENCODEUIHandler* generated = pageWithLongText(state, kSaveScale);
+    if (generated == nullptr) return;
+    CQRENCODEUIHandler& page = *generated;
     const std::string path = (session().folder / "page-save.png").string();
     auto save = [&] {
         session().shell.dialogAnswers.push_back({true, platform::utf8ToUtf16(path), 1});

@@ -100,13 +100,7 @@ TEST(EncodeCommand, SymbolsInEveryScriptReadBackInZxingAndZbar) {
             ASSERT_EQ(cli({"encode", "-e", encoding.option, "-o", path, utf8}).status, 0);
             platform::RgbImage image;
             ASSERT_EQ(platform::decodeImageFile(path, image), "");
-            const testsupport::Reading zx = testsupport::readWithZxing(image, encoding.zxingCharset);
-            ASSERT_TRUE(zx.found);
-            EXPECT_EQ(zx.textUtf8, utf8);
-            EXPECT_EQ(zx.bytes, bytes);
-            const testsupport::Reading zbar = testsupport::readWithZbar(image);
-            ASSERT_TRUE(zbar.found);
-            EXPECT_EQ(zbar.bytes, bytes);
+            testsupport::expectReadBackExactly(image, utf8, bytes, encoding.zxingCharset);
             ++symbols;
         }
     }

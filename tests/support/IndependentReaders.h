@@ -17,6 +17,8 @@
 #define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -69,6 +71,19 @@ inline Reading readWithZbar(const platform::RgbImage& image) {
     }
     picture.set_data(nullptr, 0);
     return r;
+}
+
+// Expects both readers to read `image` exactly: zxing-cpp the text (in `characterSet` as for
+// readWithZxing) and the bytes, zbar the bytes.
+inline void expectReadBackExactly(const platform::RgbImage& image, const std::string& textUtf8, const std::string& bytes,
+                                  const std::string& characterSet = {}) {
+    const Reading zx = readWithZxing(image, characterSet);
+    EXPECT_TRUE(zx.found) << "zxing-cpp";
+    EXPECT_EQ(zx.textUtf8, textUtf8);
+    EXPECT_EQ(zx.bytes, bytes);
+    const Reading zbar = readWithZbar(image);
+    EXPECT_TRUE(zbar.found) << "zbar";
+    EXPECT_EQ(zbar.bytes, bytes);
 }
 
 }  // namespace testsupport
