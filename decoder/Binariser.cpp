@@ -18,18 +18,22 @@ int blocksFor(int pixels) { return (pixels + kBlock - 1) / kBlock; }
 std::vector<int> blockLevels(const GreyImage& grey, int bw, int bh, int evenRange, std::vector<uint8_t>& even) {
     std::vector<int> levels(static_cast<size_t>(bw) * bh);
     even.assign(levels.size(), 0);
+    const size_t width = static_cast<size_t>(grey.width);
+    std::vector<uint8_t> columnLo(width), columnHi(width);
+    std::vector<uint16_t> columnSum(width);
     for (int by = 0; by < bh; ++by) {
+        // Each column's extremes and sum over the block row's eight rows, then per block.
         const int y0 = std::min(by * kBlock, grey.height - kBlock);
+        const uint8_t* rows[kBlock];
+        for (int k = 0; k < kBlock; ++k) rows[k] = grey.row(y0 + k);
+        kernels::columnStatistics(rows, kBlock, width, columnLo.data(), columnHi.data(), columnSum.data());
         for (int bx = 0; bx < bw; ++bx) {
             const int x0 = std::min(bx * kBlock, grey.width - kBlock);
             int sum = 0, lo = 255, hi = 0;
-            for (int y = y0; y < y0 + kBlock; ++y) {
-                const uint8_t* row = grey.row(y) + x0;
-                for (int x = 0; x < kBlock; ++x) {
-                    sum += row[x];
-                    lo = std::min<int>(lo, row[x]);
-                    hi = std::max<int>(hi, row[x]);
-                }
+            for (int x = x0; x < x0 + kBlock; ++x) {
+                sum += columnSum[x];
+                lo = std::min<int>(lo, columnLo[x]);
+                hi = std::max<int>(hi, columnHi[x]);
             }
             int level = sum / (kBlock * kBlock);
             if (hi - lo <= evenRange) {

@@ -36,15 +36,9 @@ GreyImage smoothed(const GreyImage& grey) {
     if (w < 3 || h < 3) return out;
     std::vector<uint16_t> columns(static_cast<size_t>(w));  // sums of three rows per column
     for (int y = 0; y < h; ++y) {
-        const uint8_t* up = grey.row(std::max(y - 1, 0));
-        const uint8_t* mid = grey.row(y);
-        const uint8_t* down = grey.row(std::min(y + 1, h - 1));
-        for (int x = 0; x < w; ++x) columns[x] = static_cast<uint16_t>(up[x] + mid[x] + down[x]);
-        uint8_t* row = out.pixels.data() + static_cast<size_t>(y) * w;
-        for (int x = 0; x < w; ++x) {
-            const int sum = columns[std::max(x - 1, 0)] + columns[x] + columns[std::min(x + 1, w - 1)];
-            row[x] = static_cast<uint8_t>((sum + 4) / 9);
-        }
+        kernels::columnSums3(grey.row(std::max(y - 1, 0)), grey.row(y), grey.row(std::min(y + 1, h - 1)), columns.data(),
+                             static_cast<size_t>(w));
+        kernels::boxRow(columns.data(), out.pixels.data() + static_cast<size_t>(y) * w, static_cast<size_t>(w));
     }
     return out;
 }

@@ -14,4 +14,13 @@ void thresholdEach(const uint8_t* grey, const uint8_t* level, uint8_t* out, size
 // out[i] = 1 where grey[i] <= level, else 0.
 void thresholdAll(const uint8_t* grey, uint8_t level, uint8_t* out, size_t count);
 
+// Per column of `count` pixels, over the rows a, b, ... (eight of them): the least, the greatest
+// and the sum of the grey levels.
+void columnStatistics(const uint8_t* const* rows, int rowCount, size_t count, uint8_t* lo, uint8_t* hi, uint16_t* sum);
+// Per column, the sum of three rows.
+void columnSums3(const uint8_t* up, const uint8_t* mid, const uint8_t* down, uint16_t* sum, size_t count);
+// out[x] = the rounded mean of the nine pixels around x, from sums of three rows per column
+// (the row's ends repeat their border columns).
+void boxRow(const uint16_t* columnSums, uint8_t* out, size_t count);
+
 }  // namespace kernels

@@ -15,6 +15,9 @@ constexpr long kLargePhoto = 1200L * 900L;
 // centre square is a 200th of that or more are found.
 constexpr int kRowsInFirstLook = 200;
 
+// Pictures from this size on (the shorter side) get every other row scanned in the later rungs.
+constexpr int kEveryOtherRowFrom = 400;
+
 // Smoothing takes sensor noise out of even areas, so blocks can tell faint contrast (shadows,
 // washed-out prints) from noise.
 constexpr int kSmoothedEvenRange = 8;
@@ -33,6 +36,10 @@ double heightOf(const DecodedSymbol& s) {
     return bottom - top;
 }
 
+// The row step of the full scans: every other row of a picture of some size. A finder pattern's
+// centre square is at least three rows high, so every other row still crosses it.
+int fullStep(const GreyImage& grey) { return std::min(grey.width, grey.height) >= kEveryOtherRowFrom ? 2 : 1; }
+
 }  // namespace
 
 std::optional<Rung> retryRung(const GreyImage& grey, int step) {
@@ -43,8 +50,8 @@ std::optional<Rung> retryRung(const GreyImage& grey, int step) {
             const int rowStep = std::max(1, (std::min(grey.width, grey.height) + kRowsInFirstLook / 2) / kRowsInFirstLook);
             return Rung{"global", binariseGlobal(grey), 1, rowStep, {}};
         }
-        case 1: return Rung{"local", binariseLocal(grey), 1, 1, {}};
-        case 2: return Rung{"local, smoothed", binariseLocal(smoothed(grey), kSmoothedEvenRange), 1, 1, {}};
+        case 1: return Rung{"local", binariseLocal(grey), 1, fullStep(grey), {}};
+        case 2: return Rung{"local, smoothed", binariseLocal(smoothed(grey), kSmoothedEvenRange), 1, fullStep(grey), {}};
         case 3: {
             if (static_cast<long>(grey.width) * grey.height < kLargePhoto) return Rung{"local, half size", BitMatrix(), 2, 1, {}};
             Rung rung{"local, half size", BitMatrix(), 2, 1, halfSize(grey)};
@@ -136,6 +143,10 @@ ContentReading readGrid(const BitMatrix& bits, const GreyImage& grey, const Grid
     return readAsSeenOrMirrored(sampleGridByGrey(grey, grid, inverted), mirrored, failure);
 }
 
+// A fit below which a candidate inside a symbol is taken for its data whatever its size: the
+// patterns of a nested symbol fit better even at small sizes.
+constexpr double kPoorFit = 0.6;
+
 void markPatternsOf(const GridFit& grid, const FinderTriple& triple, const std::vector<FinderCandidate>& candidates,
                     std::vector<bool>& used) {
     used[triple.topLeft] = used[triple.topRight] = used[triple.bottomLeft] = true;
@@ -151,7 +162,8 @@ void markPatternsOf(const GridFit& grid, const FinderTriple& triple, const std::
     for (size_t i = 0; i < candidates.size(); ++i) {
         const double m = candidates[i].moduleSize;
         const bool sameSize = m > 0.8 * moduleSize && m < 1.25 * moduleSize;
-        if (inside(candidates[i].centre) && sameSize && candidates[i].fit < 0.8 * ownFit) used[i] = true;
+        const double fit = candidates[i].fit;
+        if (inside(candidates[i].centre) && fit < 0.8 * ownFit && (sameSize || fit < kPoorFit)) used[i] = true;
     }
 }
 

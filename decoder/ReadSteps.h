@@ -60,9 +60,9 @@ ContentReading readGrid(const BitMatrix& bits, const GreyImage& grey, const Grid
                         ReadFailure& failure);
 
 // Marks as used the candidates a verified symbol accounts for: its own three, and those inside it
-// with modules of its size that fit the finder ratio clearly worse than its own (patterns its
-// data happens to draw). A symbol nested inside it keeps its patterns: their modules differ in
-// size, or they are as true as the outer one's.
+// that fit the finder ratio clearly worse than its own and either have modules of its size or fit
+// poorly (patterns its data happens to draw). A symbol nested inside it keeps its patterns: they
+// fit well, and their modules differ in size or they are as true as the outer one's.
 void markPatternsOf(const GridFit& grid, const FinderTriple& triple, const std::vector<FinderCandidate>& candidates,
                     std::vector<bool>& used);
 

@@ -112,7 +112,7 @@ void cutIntoTiles(GridFit& grid, const std::vector<std::vector<std::optional<Pic
 
 FinderGeometry orientFinder(const FinderCandidate& candidate, const std::optional<std::array<PicturePoint, 4>>& corners,
                             PicturePoint xAxis, PicturePoint yAxis) {
-    FinderGeometry g{candidate, std::nullopt};
+    FinderGeometry g{candidate, std::nullopt, std::nullopt};
     if (!corners) return g;
     // The traced corners go round clockwise, as the symbol's frame does from its x axis to its
     // y axis: the upper-left one (least x + y in the symbol's frame) starts the order.
@@ -128,6 +128,7 @@ FinderGeometry orientFinder(const FinderCandidate& candidate, const std::optiona
     std::array<PicturePoint, 4> ordered;
     for (int k = 0; k < 4; ++k) ordered[k] = (*corners)[(first + k) % 4];
     g.corners = ordered;
+    g.local = PerspectiveTransform::fromQuads(kFinderFrame, ordered);
     return g;
 }
 
@@ -136,15 +137,12 @@ std::optional<int> readVersionNearFinders(const BitMatrix& bits, const SymbolFin
     // three columns left of the pattern; beside the lower-left one, transposed above it.
     for (const bool upperRight : {true, false}) {
         const FinderGeometry& g = upperRight ? f.topRight : f.bottomLeft;
-        if (!g.corners) continue;
-        const auto local = PerspectiveTransform::fromQuads(kFinderFrame, *g.corners);
-        if (!local) continue;
+        if (!g.local) continue;
         uint32_t bitsRead = 0;
         for (int k = 0; k < 18; ++k) {
             const PicturePoint module = upperRight ? PicturePoint{-4 + k % 3 + 0.5, k / 3 + 0.5}
                                                    : PicturePoint{k / 3 + 0.5, -4 + k % 3 + 0.5};
-            const PicturePoint p = local->map(module);
-            if (darkAt(bits, p)) bitsRead |= 1u << k;
+            if (darkAt(bits, g.local->map(module))) bitsRead |= 1u << k;
         }
         if (const auto version = decodeVersionBits(bitsRead)) return version;
     }

@@ -24,6 +24,9 @@
 struct FinderGeometry {
     FinderCandidate candidate;
     std::optional<std::array<PicturePoint, 4>> corners;
+    // From the pattern's own module frame (0..7 from its upper-left corner) to the picture, where
+    // its corners were traced: the symbol's modules near the pattern, without any grid.
+    std::optional<PerspectiveTransform> local;
 };
 
 // Orients a pattern's traced corners to the symbol's axes (from topLeft's centre towards
