@@ -50,7 +50,7 @@ Normalisation normalisationOf(const std::vector<PerspectiveTransform::Pair>& pai
     n.cx /= total;
     n.cy /= total;
     double spread = 0;
-    for (const auto& p : pairs) spread += p.weight * std::hypot(get(p).x - n.cx, get(p).y - n.cy);
+    for (const auto& p : pairs) spread += p.weight * length(get(p) - PicturePoint{n.cx, n.cy});
     spread /= total;
     n.scale = spread > 1e-12 ? std::sqrt(2.0) / spread : 1;
     return n;

@@ -23,7 +23,9 @@ constexpr size_t kMaxTriples = 120;
 bool readTriple(const BitMatrix& bits, const GreyImage& grey, const FinderTriple& t, FinderGeometries& geometries,
                 const Rung& rung, bool inverted, PictureReading& reading, ReadTrace::Attempt& trace, GridFit& read) {
     const SymbolFinders finders = geometries.forTriple(t);
-    for (GridFit& grid : gridCandidates(bits, finders, t.estimatedVersion)) {
+    GridChoices choices(bits, finders, t.estimatedVersion);
+    while (std::optional<GridFit> next = choices.next()) {
+        GridFit& grid = *next;
         alignGrid(bits, finders, grid);
         ++trace.gridsFitted;
         trace.gridCorners.push_back({grid.corners[0] * rung.scale, grid.corners[1] * rung.scale,

@@ -97,28 +97,36 @@ int estimateVersion(const SymbolFinders& f, int fallback) {
 
 }  // namespace
 
-std::vector<GridFit> gridCandidates(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion) {
+GridChoices::GridChoices(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion)
+    : bits(bits), finders(finders) {
     estimatedVersion = estimateVersion(finders, estimatedVersion);
     // The stated version first; data modules beside a small symbol's patterns can pass for
     // version information now and then, so the estimate and its neighbours follow.
-    std::vector<int> versions;
     if (const auto stated = readVersionNearFinders(bits, finders)) versions.push_back(*stated);
     for (const int v : {estimatedVersion, estimatedVersion - 1, estimatedVersion + 1})
         if (v >= 1 && v <= 40 && std::find(versions.begin(), versions.end(), v) == versions.end()) versions.push_back(v);
+}
+
+std::optional<GridFit> GridChoices::next() {
     // A grid of the wrong size, or over patterns that are not one symbol's, misses the timing
-    // patterns' alternation.
-    std::vector<std::pair<double, GridFit>> plausible;
-    for (const int v : versions)
+    // patterns' alternation. Both shapes of a version are fitted together, the one that steps
+    // better first.
+    while (pending.empty() && nextVersion < versions.size()) {
+        const int v = versions[nextVersion++];
+        std::vector<std::pair<double, GridFit>> fits;
         for (const GridShape shape : {GridShape::Perspective, GridShape::Parallelogram}) {
             auto grid = fitGrid(finders, v, shape);
             if (!grid) continue;
             const double agreement = timingAgreement(bits, *grid);
-            if (agreement >= kTimingAgreement) plausible.emplace_back(agreement, std::move(*grid));
+            if (agreement >= kTimingAgreement) fits.emplace_back(agreement, std::move(*grid));
         }
-    std::stable_sort(plausible.begin(), plausible.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<GridFit> grids;
-    for (auto& [agreement, grid] : plausible) grids.push_back(std::move(grid));
-    return grids;
+        std::stable_sort(fits.begin(), fits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [agreement, grid] : fits) pending.push_back(std::move(grid));
+    }
+    if (pending.empty()) return std::nullopt;
+    GridFit grid = std::move(pending.back());
+    pending.pop_back();
+    return grid;
 }
 
 namespace {

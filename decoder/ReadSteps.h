@@ -47,10 +47,22 @@ private:
     std::vector<bool> done;
 };
 
-// The grids worth refining and sampling for a triple, most likely first: the version its version
-// information states, the estimated version and its neighbours, each laid both ways (GridShape),
-// those that step along the timing patterns.
-std::vector<GridFit> gridCandidates(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion);
+// The grids worth refining and sampling for a triple, one at a time, most likely first: the
+// version its version information states, then the estimated version and its neighbours, each
+// laid both ways (GridShape); only those that step along the timing patterns. A grid is fitted
+// only when the ones before it did not verify.
+class GridChoices {
+public:
+    GridChoices(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion);
+    std::optional<GridFit> next();
+
+private:
+    const BitMatrix& bits;
+    const SymbolFinders& finders;
+    std::vector<int> versions;
+    size_t nextVersion = 0;
+    std::vector<GridFit> pending;  // of the version at hand, the best last
+};
 
 // The grid's modules sampled from the bit image, and where that does not verify, from the grey
 // levels module by module (sampleGridByGrey); each read as seen, else transposed (a symbol seen
