@@ -7,9 +7,10 @@
 
 namespace {
 
-// Photos above this many pixels get a half-size rung: modules of a dozen pixels and more read
-// better from a smaller, smoother copy, and it costs a quarter of the full one.
-constexpr long kLargePhoto = 1200L * 900L;
+// Photos of two megapixels and more (a phone camera's) get a half-size rung: modules of a dozen
+// pixels and more read better from a smaller, smoother copy, and it costs a quarter of the full
+// one.
+constexpr long kLargePhoto = 1600L * 1200L;
 
 // Rows the first rung's finder scan looks at across the picture's shorter side: patterns whose
 // centre square is a 200th of that or more are found.
