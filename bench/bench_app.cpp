@@ -172,17 +172,23 @@ void drawPreview(int side, Dark dark, platform::RgbImage& preview) {
 
 std::string longTextBytes() { return std::string(2900, 'a') + '\0'; }
 
+// libqrencode's symbol of `bytes` at level L, which must be version 40; nullptr (and the
+// benchmark stopped) otherwise. The caller frees it.
+QRcode* libqrencodeVersion40(benchmark::State& state, const std::string& bytes) {
+    QRcode* code = QRcode_encodeData(static_cast<int>(bytes.size()), reinterpret_cast<const unsigned char*>(bytes.data()),
+                                     0, QR_ECLEVEL_L);
+    if (code && code->version == 40) return code;
+    if (code) QRcode_free(code);
+    state.SkipWithError("libqrencode did not make a version-40 symbol");
+    return nullptr;
+}
+
 void BM_PeerLibqrencodeVersion40(benchmark::State& state) {
     const std::string bytes = longTextBytes();
     platform::RgbImage preview(kPreviewSide, kPreviewSide);
     for (auto _ : state) {
-        QRcode* code = QRcode_encodeData(static_cast<int>(bytes.size()),
-                                         reinterpret_cast<const unsigned char*>(bytes.data()), 0, QR_ECLEVEL_L);
-        if (!code || code->version != 40) {
-            if (code) QRcode_free(code);
-            state.SkipWithError("libqrencode did not make a version-40 symbol");
-            return;
-        }
+        QRcode* code = libqrencodeVersion40(state, bytes);
+        if (code == nullptr) return;
         drawPreview(code->width, [&](int x, int y) { return code->data[y * code->width + x] & 1; }, preview);
         QRcode_free(code);
         benchmark::DoNotOptimize(preview.rgb.data());
@@ -274,13 +280,8 @@ void BM_PeerLibqrencodeSaveVersion40Scale20Png(benchmark::State& state) {
     bool checked = false;
     for (auto _ : state) {
         std::filesystem::remove(path);
-        QRcode* code = QRcode_encodeData(static_cast<int>(bytes.size()),
-                                         reinterpret_cast<const unsigned char*>(bytes.data()), 0, QR_ECLEVEL_L);
-        if (!code || code->version != 40) {
-            if (code) QRcode_free(code);
-            state.SkipWithError("libqrencode did not make a version-40 symbol");
-            return;
-        }
+        QRcode* code = libqrencodeVersion40(state, bytes);
+        if (code == nullptr) return;
         modules.resize(static_cast<size_t>(code->width) * code->width);
         for (size_t i = 0; i < modules.size(); ++i) modules[i] = code->data[i] & 1;
         QRcode_free(code);
