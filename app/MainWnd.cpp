@@ -21,7 +21,6 @@ constexpr unsigned kIconSmall = 101;
 constexpr unsigned kIconTray = 100;
 constexpr int kTrayAttempts = 4;
 constexpr UINT kTrayRetryPeriodMs = 100;
-constexpr UINT kTrayTipPeriodMs = 500;
 
 // The make page's template tab control starts on the text tab.
 constexpr int kTextTab = 8;
@@ -81,7 +80,6 @@ bool CTALVORINEXMainWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam
         }
     }
     if (CBkDialogImpl::ProcessWindowMessage(hwnd, msg, wParam, lParam, result)) return true;
-    if (msg == WM_TIMER && wParam == kTimerTrayTip) OnTrayTipTimer();
     if (msg == WM_TIMER && wParam == kTimerTrayRetry) OnTrayRetryTimer();
     if (OfferToHandlers(hwnd, msg, wParam, lParam, result)) return true;
     if (msg == WM_INITDIALOG) {
@@ -165,7 +163,6 @@ void CTALVORINEXMainWnd::OnInitDialog(HWND hwnd) {
 
     m_nTrayAttemptsLeft = kTrayAttempts - 1;
     if (!AddTrayIcon()) SetTimer(hwnd, kTimerTrayRetry, kTrayRetryPeriodMs);
-    SetTimer(hwnd, kTimerTrayTip, kTrayTipPeriodMs);
 
     SetTabCurSel(IDC_TEMPLATE_TAB, kTextTab);
 
@@ -202,14 +199,6 @@ void CTALVORINEXMainWnd::OnTrayRetryTimer() {
 void CTALVORINEXMainWnd::RemoveTrayIcon() {
     if (IsTrayIconShown()) platform::Shell_NotifyIcon(platform::NIM_DELETE, &m_nid);
     m_nid = platform::NOTIFYICONDATA{};
-}
-
-void CTALVORINEXMainWnd::OnTrayTipTimer() {
-    if (!IsTrayIconShown()) return;
-    platform::NOTIFYICONDATA tip = m_nid;
-    tip.uFlags = platform::NIF_MESSAGE | platform::NIF_TIP;
-    tip.szTip = ProductName();
-    platform::Shell_NotifyIcon(platform::NIM_MODIFY, &tip);
 }
 
 void CTALVORINEXMainWnd::PlaceRealWindow(HWND window) {

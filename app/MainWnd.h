@@ -5,7 +5,7 @@
 // Every message passes, in this order, until one part handles it:
 //   1. click notifications from the host (id 1000) for the header buttons 60001-60003;
 //   2. the dialog framework's own handling (CBkDialogImpl);
-//   3. WM_TIMER: the tray tooltip refresh on timer 1002 (never ends the routing);
+//   3. WM_TIMER: the tray icon's retries on timer 1003 (never ends the routing);
 //   4. the handlers: general, make page, read page, About page;
 //   5. WM_INITDIALOG: window initialisation;
 //   6. WM_SYSCOMMAND SC_CLOSE: ending the program;
@@ -51,15 +51,9 @@ public:
     static constexpr int kReadPage = 1;
     static constexpr int kAboutPage = 2;
 
-    // Timers on this window: the make page's preview (50 ms), the read page's preview (50 ms,
-    // painted by the make page's handler), the tray tooltip refresh (500 ms) and the retries of
-    // a tray icon that could not be added at once (100 ms).
-    static constexpr UINT_PTR kTimerMakePreview = 1;
-    static constexpr UINT_PTR kTimerReadPreview = 2;
-    static constexpr UINT_PTR kTimerTrayTip = 1002;
+    // The one timer on this window: the retries of a tray icon that could not be added at once
+    // (100 ms, stopped after a few). Nothing else runs on a clock: at rest the program sleeps.
     static constexpr UINT_PTR kTimerTrayRetry = 1003;
-    // The period of both preview timers.
-    static constexpr UINT kPreviewPeriodMs = 50;
 
     // The tray icon's id and callback message (WM_USER + 1000).
     static constexpr UINT kTrayIconId = 1;
@@ -120,7 +114,6 @@ protected:
 private:
     bool OnHeaderClick(int itemId);
     void OnInitDialog(HWND hwnd);
-    void OnTrayTipTimer();
     void OnTrayRetryTimer();
     bool OfferToHandlers(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void ShowMainMenu();

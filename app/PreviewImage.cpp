@@ -1,6 +1,10 @@
 #include "app/PreviewImage.h"
 
-CPreviewImage::~CPreviewImage() { Release(); }
+CPreviewImage::~CPreviewImage() {
+    // The window usually went with the main window already.
+    if (IsWindow(m_window)) SetWindowProc(m_window, m_windowProcOld);
+    Release();
+}
 
 void CPreviewImage::Release() {
     if (m_dc) {
@@ -24,16 +28,29 @@ bool CPreviewImage::Create(HWND window, int width, int height) {
         Clear();
     }
     ReleaseDC(window, windowDC);
+    Invalidate();
     return m_bitmap != nullptr;
+}
+
+void CPreviewImage::Attach(HWND window) {
+    if (IsWindow(m_window)) SetWindowProc(m_window, m_windowProcOld);
+    m_window = window;
+    m_windowProcOld = SetWindowProc(window, [this](HWND h, UINT msg, WPARAM w, LPARAM l) { return WindowProc(h, msg, w, l); });
+    Invalidate();
 }
 
 void CPreviewImage::Clear() { PatBlt(m_dc, 0, 0, RectWidth(m_rc), RectHeight(m_rc), WHITENESS); }
 
-void CPreviewImage::CopyTo(HWND window) const {
-    if (!window || !m_dc) return;
-    HDC dc = platform::GetDC(window);
-    if (!dc) return;
-    const int width = RectWidth(m_rc), height = RectHeight(m_rc);
-    StretchBlt(dc, 0, 0, width, height, m_dc, 0, 0, width, height, SRCCOPY);
-    ReleaseDC(window, dc);
+void CPreviewImage::Invalidate() const {
+    if (m_window) InvalidateRect(m_window, nullptr, false);
+}
+
+LRESULT CPreviewImage::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_PAINT) return CallWindowProc(m_windowProcOld, hwnd, msg, wParam, lParam);
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(hwnd, &ps)) {
+        if (m_dc) BitBlt(dc, 0, 0, RectWidth(m_rc), RectHeight(m_rc), m_dc, 0, 0, SRCCOPY);
+        EndPaint(hwnd, &ps);
+    }
+    return 0;
 }

@@ -28,7 +28,7 @@ void CQRDECODEUIHandler::Init() {
     for (HWND w : {m_hText, m_hVersion, m_hLevel, m_hPreview}) m_pMainWnd->PlaceRealWindow(w);
 
     m_preview.Create(m_pMainWnd->GetHWnd(), kPreviewSide, kPreviewSide);
-    SetTimer(m_pMainWnd->GetHWnd(), CTALVORINEXMainWnd::kTimerReadPreview, CTALVORINEXMainWnd::kPreviewPeriodMs);
+    m_preview.Attach(m_hPreview);
 }
 
 HWND CQRDECODEUIHandler::CreateField(int id) {
@@ -131,11 +131,8 @@ bool CQRDECODEUIHandler::ReadDrop(const platform::MimeData& data) {
 
 void CQRDECODEUIHandler::DrawPicture(const platform::RgbImage& picture) {
     const RECT& rc = m_preview.GetRect();
-    if (HDC windowDC = GetDC(m_hPreview)) {
-        StretchRgbImage(windowDC, 0, 0, RectWidth(rc), RectHeight(rc), picture);
-        ReleaseDC(m_hPreview, windowDC);
-    }
     StretchRgbImage(m_preview.GetDC(), 0, 0, RectWidth(rc), RectHeight(rc), picture);
+    m_preview.Invalidate();
 }
 
 void CQRDECODEUIHandler::ShowResult(const DecodedSymbol& symbol) {

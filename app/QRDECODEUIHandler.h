@@ -2,7 +2,7 @@
 // 粘贴图片 in the preview's right-click menu) or a drop on the main window; its symbol is read,
 // the picture shown in a 360 x 360 preview and the text, version and level in three fields; the
 // text can be copied to the clipboard or cleared. A picture without a readable symbol changes
-// nothing and shows no message. The make page's handler paints this page's preview on timer 2.
+// nothing and shows no message.
 #pragma once
 
 #include <array>
@@ -40,8 +40,8 @@ public:
     CQRDECODEUIHandler(const CQRDECODEUIHandler&) = delete;
     CQRDECODEUIHandler& operator=(const CQRDECODEUIHandler&) = delete;
 
-    // Creates the fields, the preview window and image, and starts timer 2; called during the
-    // main window's initialisation.
+    // Creates the fields, the preview window and its image; called during the main window's
+    // initialisation.
     void Init();
     // The page's share of the main window's messages; true when handled.
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -112,7 +112,7 @@ void CQRENCODEUIHandler::Init() {
     for (HWND w : m_hTabContent) m_pMainWnd->PlaceRealWindow(w);
 
     m_preview.Create(m_pMainWnd->GetHWnd(), kPreviewSide, kPreviewSide);
-    SetTimer(m_pMainWnd->GetHWnd(), CTALVORINEXMainWnd::kTimerMakePreview, CTALVORINEXMainWnd::kPreviewPeriodMs);
+    m_preview.Attach(m_hPreview);
 
     m_bAppendCredit = true;
     Generate();
@@ -153,19 +153,6 @@ HWND CQRENCODEUIHandler::CreateOptionList(int id, const std::vector<std::u16stri
 // Messages.
 
 bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == WM_TIMER) {
-        if (wParam == CTALVORINEXMainWnd::kTimerMakePreview) {
-            m_preview.CopyTo(m_hPreview);
-        } else if (wParam == CTALVORINEXMainWnd::kTimerReadPreview) {
-            // The read page does nothing on timers: this page keeps both previews painted.
-            const CQRDECODEUIHandler& read = m_pMainWnd->DecodeHandler();
-            read.PreviewImage().CopyTo(read.PreviewWindow());
-        } else {
-            return false;
-        }
-        result = 0;
-        return true;
-    }
     if (msg == WM_COMMAND) return OnCommand(LOWORD(wParam), result);
     if (msg == WM_CONTEXTMENU) {
         if (reinterpret_cast<HWND>(wParam) != m_hPreview) return false;
@@ -300,17 +287,12 @@ void CQRENCODEUIHandler::DrawSymbol(const CQREncoder& encoder) {
             if (encoder.modules[x][y] == 1) row[px / 8] &= static_cast<uint8_t>(~(0x80 >> (px % 8)));
         }
     }
-    HDC windowDC = GetDC(m_hPreview);
     m_bmpSymbol = CreateBitmap(m_nSymbolPixels, m_nSymbolPixels, 1, 1, bits.data());
-    m_dcSymbol = CreateCompatibleDC(windowDC);
+    m_dcSymbol = CreateCompatibleDC(m_preview.GetDC());
     m_bmpSymbolOld = SelectObject(m_dcSymbol, m_bmpSymbol);
-    if (windowDC) {
-        StretchBlt(windowDC, 0, 0, kPreviewSide, kPreviewSide, m_dcSymbol, 0, 0, m_nSymbolPixels, m_nSymbolPixels,
-                   SRCCOPY);
-    }
     StretchBlt(m_preview.GetDC(), 0, 0, kPreviewSide, kPreviewSide, m_dcSymbol, 0, 0, m_nSymbolPixels, m_nSymbolPixels,
                SRCCOPY);
-    if (windowDC) ReleaseDC(m_hPreview, windowDC);
+    m_preview.Invalidate();
     ReleaseSymbolImage();
 }
 
@@ -328,11 +310,8 @@ void CQRENCODEUIHandler::ReleaseSymbolImage() {
 }
 
 void CQRENCODEUIHandler::ClearPreview() {
-    if (HDC windowDC = GetDC(m_hPreview)) {
-        PatBlt(windowDC, 0, 0, kPreviewSide, kPreviewSide, WHITENESS);
-        ReleaseDC(m_hPreview, windowDC);
-    }
     m_preview.Clear();
+    m_preview.Invalidate();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,9 +5,8 @@
 // Generating reads the current tab's text, converts it with the chosen code page (0 = the ANSI
 // code page, GBK here, or 65001 = UTF-8) including its terminating zero, encodes it (never in
 // kanji mode: that is for Shift JIS text) and draws the symbol one pixel per module with a
-// four-module quiet zone, stretched into a 330 x 330 preview image. Timer 1 copies that image
-// onto the preview window; timer 2 copies the read page's preview image onto the read page's
-// preview window. Save draws the symbol's matrix afresh at (side + 8) x scale pixels, every
+// four-module quiet zone, stretched into a 330 x 330 preview image that the preview window
+// shows (app/PreviewImage). Save draws the symbol's matrix afresh at (side + 8) x scale pixels, every
 // module scale x scale, and writes it as PNG, JPEG, GIF or BMP as the file name's extension says.
 // The only message the page shows is a failed save's.
 #pragma once
@@ -54,8 +53,7 @@ public:
     CQRENCODEUIHandler(const CQRENCODEUIHandler&) = delete;
     CQRENCODEUIHandler& operator=(const CQRENCODEUIHandler&) = delete;
 
-    // Creates the page's real controls and the preview image, starts timer 1 and generates the
-    // first symbol (the credit text); called during the main window's initialisation.
+    // Creates the page's real controls and the preview image and generates the first symbol (the credit text); called during the main window's initialisation.
     void Init();
     // The page's share of the main window's messages; true when handled.
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

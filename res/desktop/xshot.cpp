@@ -106,11 +106,19 @@ public:
 
     Rect screenRect() const { return {0, 0, screen_->width_in_pixels, screen_->height_in_pixels}; }
 
-    // The viewable top-level windows of `pid` or of its children, largest first.
+    // The viewable top-level windows of `pid` or of its children, largest first. Under a window
+    // manager they sit inside its frames, a level or two below the root.
     std::vector<std::pair<xcb_window_t, Rect>> windowsOf(pid_t pid) {
         std::vector<std::pair<xcb_window_t, Rect>> found;
-        auto tree = own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, screen_->root), nullptr));
-        if (!tree) return found;
+        collectWindows(screen_->root, pid, 3, found);
+        std::stable_sort(found.begin(), found.end(),
+                         [](const auto& a, const auto& b) { return a.second.area() > b.second.area(); });
+        return found;
+    }
+
+    void collectWindows(xcb_window_t parent, pid_t pid, int depth, std::vector<std::pair<xcb_window_t, Rect>>& found) {
+        auto tree = own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, parent), nullptr));
+        if (!tree) return;
         const xcb_window_t* children = xcb_query_tree_children(tree.get());
         const int count = xcb_query_tree_children_length(tree.get());
         for (int i = 0; i < count; ++i) {
@@ -119,12 +127,13 @@ public:
                 xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, window), nullptr));
             if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
             const auto owner = windowPid(window);
-            if (!owner || !(*owner == pid || parentOf(*owner) == pid)) continue;
+            if (!owner) {
+                if (depth > 1) collectWindows(window, pid, depth - 1, found);
+                continue;
+            }
+            if (!(*owner == pid || parentOf(*owner) == pid)) continue;
             if (auto rect = screenRectOf(window)) found.emplace_back(window, *rect);
         }
-        std::stable_sort(found.begin(), found.end(),
-                         [](const auto& a, const auto& b) { return a.second.area() > b.second.area(); });
-        return found;
     }
 
     // The part of the screen under `rect` (clipped to the screen); empty on failure.

@@ -124,8 +124,9 @@ TEST_F(ReadPage, PreviewShowsTheWholePictureStretchedTo360) {
     const platform::RgbImage preview = DcImage(Page().PreviewDC());
     ASSERT_EQ(preview.width, 360);
     for (int y : {0, 359}) EXPECT_EQ(preview.pixel(350, y)[1], 0) << y;  // red reaches top and bottom
-    // Timer 2 keeps the preview window painted from the image.
-    for (int i = 0; i < 30; ++i, platform::Sleep(5)) Pump();
+    // Read while the make page was on show, the picture is painted when the page is shown.
+    wnd->ShowPage(CTALVORINEXMainWnd::kReadPage);
+    Pump();
     EXPECT_EQ(Surface(Page().PreviewWindow()).rgb, preview.rgb);
 }
 
