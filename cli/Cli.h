@@ -19,8 +19,4 @@ bool readStandardInput(std::string& bytes);
 // Writes all of `bytes` to standard output. Returns false on a write error.
 bool writeStandardOutput(const std::string& bytes);
 
-int runEncode(int argc, char** argv);
-
-extern const char* const kEncodeHelp;
-
 }  // namespace cli

@@ -1,4 +1,5 @@
-// merovask-cli encode: text to a QR symbol as an image, SVG, a 0/1 matrix or terminal art.
+#include "cli/EncodeCommand.h"
+
 #include <getopt.h>
 #include <unistd.h>
 
