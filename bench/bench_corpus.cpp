@@ -9,8 +9,12 @@
 // A picture counts as right for a reader when every symbol it holds was returned with its text
 // or its data bytes; as wrong when the reader returned any symbol whose text and bytes match
 // none of the picture's symbols; otherwise as not found (nothing, or only some of several).
-// With --floors FILE (lines "CATEGORY MINIMUM" for our right count, # comments) the exit status
-// is 1 when ours reads fewer than a category's floor or returns any wrong text.
+// Symbols are counted too: the codes column is how many of the pictures' symbols a reader
+// returned right (in pictures of many symbols, most of them may be read without the picture).
+// With --floors FILE (lines "CATEGORY PICTURES [CODES]": our least right pictures and, if
+// given, right symbols; # comments) the exit status is 1 when ours reads fewer than a floor,
+// returns any wrong text, or when the file and the corpus disagree on the categories (a floor
+// for a category the corpus lacks, or a category without a floor).
 //
 // zxing-cpp reads all QR symbols of the picture with tryHarder, tryRotate and tryDownscale (1.4
 // has no inverted or mirrored option of its own); zbar reads QR only, with its retry on the
@@ -28,6 +32,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -71,15 +76,24 @@ struct ReaderResult {
     std::vector<Returned> symbols;
     double seconds = 0;
     Verdict verdict = Verdict::NotFound;
+    int codesRight = 0;      // the picture's symbols among those returned
+    bool saidFound = false;  // ours only: nothing read, but the failure claims a symbol
     Stages stages;
 };
 
 struct Tally {
-    int right = 0, wrong = 0, notFound = 0;
+    int right = 0, wrong = 0, notFound = 0, codesRight = 0;
+    int saidFound = 0;  // pictures ours answered with a damaged symbol instead of none found
     double seconds = 0;
     void add(const ReaderResult& r) {
         (r.verdict == Verdict::Right ? right : r.verdict == Verdict::Wrong ? wrong : notFound) += 1;
+        codesRight += r.codesRight;
+        saidFound += r.saidFound;
         seconds += r.seconds;
+    }
+    void add(const Tally& t) {
+        right += t.right, wrong += t.wrong, notFound += t.notFound, codesRight += t.codesRight;
+        saidFound += t.saidFound, seconds += t.seconds;
     }
 };
 
@@ -96,6 +110,7 @@ ReaderResult readOurs(const platform::RgbImage& image) {
     const PictureReading reading = readPicture(image, &trace);
     result.seconds = secondsSince(start);
     for (const DecodedSymbol& s : reading.symbols) result.symbols.push_back({s.textUtf8, s.bytes});
+    result.saidFound = reading.symbols.empty() && reading.failure != ReadFailure::NotFound;
     for (const ReadTrace::Attempt& a : trace.attempts) {
         Stages& st = result.stages;
         st.candidates += a.candidates, st.triplesTried += a.triplesTried, st.grids += a.gridsFitted, st.verified += a.verified;
@@ -141,18 +156,23 @@ ReaderResult readZbar(const platform::RgbImage& image) {
 
 bool matches(const Returned& r, const Expected& e) { return r.text == e.text || (!r.bytes.empty() && r.bytes == e.bytes); }
 
-Verdict judge(const Picture& p, const std::vector<Returned>& returned) {
-    for (const Returned& r : returned) {
+// Sets the verdict and the count of the picture's symbols that were returned.
+void judge(const Picture& p, ReaderResult& result) {
+    bool anyUnknown = false;
+    for (const Returned& r : result.symbols) {
         bool known = false;
         for (const Expected& e : p.symbols) known = known || matches(r, e);
-        if (!known) return Verdict::Wrong;
+        anyUnknown = anyUnknown || !known;
     }
+    result.codesRight = 0;
     for (const Expected& e : p.symbols) {
         bool read = false;
-        for (const Returned& r : returned) read = read || matches(r, e);
-        if (!read) return Verdict::NotFound;
+        for (const Returned& r : result.symbols) read = read || matches(r, e);
+        result.codesRight += read;
     }
-    return Verdict::Right;
+    result.verdict = anyUnknown                                                ? Verdict::Wrong
+                     : result.codesRight == static_cast<int>(p.symbols.size()) ? Verdict::Right
+                                                                               : Verdict::NotFound;
 }
 
 std::string hexBytes(const std::string& hex) {
@@ -161,8 +181,10 @@ std::string hexBytes(const std::string& hex) {
     return out;
 }
 
-// Reads the manifest (one JSON object per line). Returns an empty string or the reason.
-std::string loadManifest(const std::filesystem::path& path, const std::string& onlyCategory, std::vector<Picture>& out) {
+// Reads the manifest (one JSON object per line): the pictures of `onlyCategory` (all when empty)
+// and the names of all its categories. Returns an empty string or the reason.
+std::string loadManifest(const std::filesystem::path& path, const std::string& onlyCategory, std::vector<Picture>& out,
+                         std::set<std::string>& categories) {
     std::ifstream in(path);
     if (!in) return "cannot open " + path.string();
     std::string line;
@@ -173,24 +195,32 @@ std::string loadManifest(const std::filesystem::path& path, const std::string& o
             return path.string() + ":" + std::to_string(number) + ": not a picture's record";
         Picture p{(path.parent_path() / j["file"].get<std::string>()).string(), j["category"], j.value("desc", ""), {}};
         for (const Json& s : j["symbols"]) p.symbols.push_back({s["text"], hexBytes(s["hex"])});
+        categories.insert(p.category);
         if (onlyCategory.empty() || p.category == onlyCategory) out.push_back(std::move(p));
     }
     return out.empty() ? "no pictures in " + path.string() : "";
 }
 
-// Reads "CATEGORY MINIMUM" lines. Returns an empty string or the reason.
-std::string loadFloors(const std::string& path, std::map<std::string, int>& floors) {
+struct Floor {
+    int pictures = 0;
+    int codes = -1;  // -1: none
+};
+
+// Reads "CATEGORY PICTURES [CODES]" lines. Returns an empty string or the reason.
+std::string loadFloors(const std::string& path, std::map<std::string, Floor>& floors) {
     std::ifstream in(path);
     if (!in) return "cannot open " + path;
     std::string line;
     while (std::getline(in, line)) {
         line = line.substr(0, line.find('#'));
         std::istringstream fields(line);
-        std::string category;
-        int minimum = 0;
+        std::string category, extra;
+        Floor floor;
         if (!(fields >> category)) continue;
-        if (!(fields >> minimum)) return path + ": no minimum for " + category;
-        floors[category] = minimum;
+        if (!(fields >> floor.pictures)) return path + ": no minimum for " + category;
+        if (!(fields >> floor.codes) && !fields.eof()) return path + ": the floor of codes for " + category + " is not a number";
+        if (fields >> extra) return path + ": more than two floors for " + category;
+        if (!floors.emplace(category, floor).second) return path + ": two floors for " + category;
     }
     return "";
 }
@@ -236,6 +266,7 @@ struct Summary {
     std::vector<const char*> peers;  // the peers our time is compared with (when ours runs)
     std::map<std::string, std::map<std::string, Tally>> byCategory;  // category -> reader -> tally
     std::map<std::string, int> pictures;                              // per category
+    std::map<std::string, int> codes;                                 // symbols per category
     std::vector<std::string> oursWrong;  // "file | text | ..." for every picture ours read wrong
 };
 
@@ -243,10 +274,7 @@ struct Summary {
 std::map<std::string, Tally> totals(const Summary& s) {
     std::map<std::string, Tally> total;
     for (const auto& [category, tallies] : s.byCategory)
-        for (const auto& [reader, t] : tallies) {
-            Tally& sum = total[reader];
-            sum.right += t.right, sum.wrong += t.wrong, sum.notFound += t.notFound, sum.seconds += t.seconds;
-        }
+        for (const auto& [reader, t] : tallies) total[reader].add(t);
     return total;
 }
 
@@ -257,11 +285,11 @@ double timeRatio(const std::map<std::string, Tally>& tallies, const char* peer) 
     return ours->second.seconds / other->second.seconds;
 }
 
-void printRow(const Summary& s, const std::string& name, int pictures, const std::map<std::string, Tally>& tallies) {
-    std::printf("%-18s %5d", name.c_str(), pictures);
+void printRow(const Summary& s, const std::string& name, int pictures, int codes, const std::map<std::string, Tally>& tallies) {
+    std::printf("%-19s %5d %5d", name.c_str(), pictures, codes);
     for (const std::string& r : s.readers) {
         const Tally& t = tallies.at(r);
-        std::printf(" | %5d %5d %5d %8.1f", t.right, t.wrong, t.notFound, t.seconds * 1000);
+        std::printf(" | %5d %5d %5d %5d %8.1f", t.right, t.wrong, t.notFound, t.codesRight, t.seconds * 1000);
     }
     std::printf(s.peers.empty() ? "" : " |");
     for (const char* peer : s.peers) std::printf(" %6.2f", timeRatio(tallies, peer));
@@ -269,26 +297,38 @@ void printRow(const Summary& s, const std::string& name, int pictures, const std
 }
 
 void printTable(const Summary& s) {
-    std::printf("%-18s %5s", "", "");
-    for (const std::string& r : s.readers) std::printf(" | %-26s", r.c_str());
+    std::printf("%-19s %5s %5s", "", "", "");
+    for (const std::string& r : s.readers) std::printf(" | %-32s", r.c_str());
     std::printf(s.peers.empty() ? "\n" : " | time ours/\n");
-    std::printf("%-18s %5s", "category", "pics");
-    for (size_t i = 0; i < s.readers.size(); ++i) std::printf(" | %5s %5s %5s %8s", "right", "wrong", "nf", "ms");
+    std::printf("%-19s %5s %5s", "category", "pics", "codes");
+    for (size_t i = 0; i < s.readers.size(); ++i) std::printf(" | %5s %5s %5s %5s %8s", "right", "wrong", "nf", "codes", "ms");
     std::printf(s.peers.empty() ? "" : " |");
     for (const char* peer : s.peers) std::printf(" %6s", peer);
     std::printf("\n");
-    int pictures = 0;
+    int pictures = 0, codes = 0;
     for (const auto& [category, tallies] : s.byCategory) {
-        printRow(s, category, s.pictures.at(category), tallies);
-        pictures += s.pictures.at(category);
+        printRow(s, category, s.pictures.at(category), s.codes.at(category), tallies);
+        pictures += s.pictures.at(category), codes += s.codes.at(category);
     }
-    printRow(s, "total", pictures, totals(s));
+    printRow(s, "total", pictures, codes, totals(s));
+    std::printf("right, wrong, nf: pictures (right: every symbol read, or none where there is none); codes: symbols read right\n");
+    std::string claims;
+    for (const auto& [category, tallies] : s.byCategory) {
+        const auto ours = tallies.find("ours");
+        if (ours != tallies.end() && ours->second.saidFound > 0)
+            claims += " " + category + " " + std::to_string(ours->second.saidFound) + ",";
+    }
+    if (!claims.empty())
+        std::printf("pictures ours read nothing in but said a symbol was there:%s\n", claims.substr(0, claims.size() - 1).c_str());
 }
 
-Json tallyJson(const std::map<std::string, Tally>& tallies, int pictures) {
-    Json out{{"pictures", pictures}};
-    for (const auto& [reader, t] : tallies)
-        out[reader] = {{"right", t.right}, {"wrong", t.wrong}, {"not_found", t.notFound}, {"seconds", t.seconds}};
+Json tallyJson(const std::map<std::string, Tally>& tallies, int pictures, int codes) {
+    Json out{{"pictures", pictures}, {"codes", codes}};
+    for (const auto& [reader, t] : tallies) {
+        out[reader] = {{"right", t.right}, {"wrong", t.wrong}, {"not_found", t.notFound}, {"codes_right", t.codesRight},
+                       {"seconds", t.seconds}};
+        if (reader == "ours") out[reader]["said_found"] = t.saidFound;
+    }
     for (const char* peer : {"zxing", "zbar"})
         if (timeRatio(tallies, peer) > 0) out[std::string("time_ours_over_") + peer] = timeRatio(tallies, peer);
     return out;
@@ -296,24 +336,41 @@ Json tallyJson(const std::map<std::string, Tally>& tallies, int pictures) {
 
 Json summaryJson(const Summary& s) {
     Json out;
-    int pictures = 0;
+    int pictures = 0, codes = 0;
     for (const auto& [category, tallies] : s.byCategory) {
-        out["categories"][category] = tallyJson(tallies, s.pictures.at(category));
-        pictures += s.pictures.at(category);
+        out["categories"][category] = tallyJson(tallies, s.pictures.at(category), s.codes.at(category));
+        pictures += s.pictures.at(category), codes += s.codes.at(category);
     }
-    out["total"] = tallyJson(totals(s), pictures);
+    out["total"] = tallyJson(totals(s), pictures, codes);
     return out;
 }
 
-// Whether ours stays at or above every floor and returns no wrong text; says why not on stderr.
-bool meetsFloors(const Summary& s, const std::map<std::string, int>& floors) {
+// Whether the floors name exactly the corpus's categories, ours stays at or above every floor
+// and returns no wrong text; says why not on stderr.
+bool meetsFloors(const Summary& s, const std::map<std::string, Floor>& floors, const std::set<std::string>& categories) {
     bool ok = true;
+    for (const auto& [category, floor] : floors)
+        if (!categories.count(category)) {
+            std::cerr << "floor for a category the corpus lacks: " << category << "\n";
+            ok = false;
+        }
+    for (const std::string& category : categories)
+        if (!floors.count(category)) {
+            std::cerr << "category without a floor: " << category << "\n";
+            ok = false;
+        }
     for (const auto& [category, tallies] : s.byCategory) {
         const auto ours = tallies.find("ours");
-        if (ours == tallies.end()) continue;
         const auto floor = floors.find(category);
-        if (floor != floors.end() && ours->second.right < floor->second) {
-            std::cerr << "below floor: " << category << " ours read " << ours->second.right << ", floor " << floor->second << "\n";
+        if (ours == tallies.end() || floor == floors.end()) continue;
+        if (ours->second.right < floor->second.pictures) {
+            std::cerr << "below floor: " << category << " ours read " << ours->second.right << " pictures, floor "
+                      << floor->second.pictures << "\n";
+            ok = false;
+        }
+        if (ours->second.codesRight < floor->second.codes) {
+            std::cerr << "below floor: " << category << " ours read " << ours->second.codesRight << " codes, floor "
+                      << floor->second.codes << "\n";
             ok = false;
         }
     }
@@ -366,9 +423,10 @@ int main(int argc, char** argv) {
     if (summary.readers.empty()) return usage();
     if (summary.readers.front() == "ours")
         for (size_t i = 1; i < summary.readers.size(); ++i) summary.peers.push_back(summary.readers[i].c_str());
-    std::map<std::string, int> floors;
+    std::map<std::string, Floor> floors;
     std::vector<Picture> pictures;
-    std::string error = loadManifest(manifest, category, pictures);
+    std::set<std::string> categories;
+    std::string error = loadManifest(manifest, category, pictures, categories);
     if (error.empty() && !floorsPath.empty()) error = loadFloors(floorsPath, floors);
     if (!error.empty()) {
         std::cerr << "bench_corpus: " << error << "\n";
@@ -385,7 +443,7 @@ int main(int argc, char** argv) {
         std::map<std::string, ReaderResult> results;
         for (const std::string& r : summary.readers) {
             ReaderResult result = r == "ours" ? readOurs(image) : r == "zxing" ? readZxing(image) : readZbar(image);
-            result.verdict = judge(p, result.symbols);
+            judge(p, result);
             if (r == "ours" && result.verdict == Verdict::Wrong)
                 summary.oursWrong.push_back(p.file + returnedTexts(result.symbols));
             summary.byCategory[p.category][r].add(result);
@@ -393,6 +451,7 @@ int main(int argc, char** argv) {
             results[r] = std::move(result);
         }
         summary.pictures[p.category] += 1;
+        summary.codes[p.category] += static_cast<int>(p.symbols.size());
         bool allRight = true;
         for (const auto& [reader, r] : results) allRight = allRight && r.verdict == Verdict::Right;
         if (listFailures && !allRight) listFailure(p, results);
@@ -401,5 +460,5 @@ int main(int argc, char** argv) {
     if (json) std::cout << summaryJson(summary).dump(1) << "\n";
     else printTable(summary);
     if (stages && !json) printStages(summary);
-    return floorsPath.empty() || meetsFloors(summary, floors) ? 0 : 1;
+    return floorsPath.empty() || meetsFloors(summary, floors, categories) ? 0 : 1;
 }

@@ -23,6 +23,7 @@ the qrencode program.
 """
 import argparse
 import functools
+import io
 import json
 import math
 import multiprocessing
@@ -287,6 +288,12 @@ def symbol_layer(symbol, x0, y0, module, quiet, style):
             keep_square = np.zeros(u.shape, dtype=bool)
             keep_square[on] = finder[ri[on], ci[on]]
             dark_module &= round_ok | keep_square
+        in_finder = np.zeros(u.shape, dtype=bool)
+        in_finder[on] = finder[ri[on], ci[on]]
+        if style.get("rounded"):  # squares with rounded corners, the finders left alone
+            dark_module &= in_rounded(c - ci, r - ri, 0, 0, 1, style["rounded"]) | in_finder
+        if "finder_radius" in style:  # finders as rounded squares (3.5: rings and a disc)
+            dark_module = np.where(in_finder, finder_shape(c, r, n, style["finder_radius"]), dark_module)
         tone = dark
         if "dark_to" in style:
             t = np.clip((c + r) / (2 * n), 0, 1)[:, None]
@@ -294,6 +301,24 @@ def symbol_layer(symbol, x0, y0, module, quiet, style):
         rgb = np.where(dark_module[:, None], tone, light)
         return rgb.astype(np.float32), inside.astype(np.float32)
     return draw
+
+
+def in_rounded(x, y, x0, y0, side, radius):
+    """Whether points lie in the square of `side` at (x0, y0) with corners rounded by `radius`."""
+    h = side / 2
+    dx, dy = np.abs(x - x0 - h), np.abs(y - y0 - h)
+    qx, qy = np.maximum(dx - (h - radius), 0), np.maximum(dy - (h - radius), 0)
+    return (dx <= h) & (dy <= h) & (qx ** 2 + qy ** 2 <= radius ** 2)
+
+
+def finder_shape(c, r, n, radius):
+    """Dark points of the three finders drawn as rounded squares: the ring's outer corners rounded
+    by `radius` modules, its inner and the centre's in proportion."""
+    dark = np.zeros(c.shape, dtype=bool)
+    for fx, fy in ((0, 0), (n - 7, 0), (0, n - 7)):
+        ring = in_rounded(c, r, fx, fy, 7, radius) & ~in_rounded(c, r, fx + 1, fy + 1, 5, radius * 5 / 7)
+        dark |= ring | in_rounded(c, r, fx + 2, fy + 2, 3, radius * 3 / 7)
+    return dark
 
 
 def logo_layer(cx, cy, side, colours, rounded=0.25):
@@ -595,16 +620,18 @@ def fabric(rng, canvas):
     canvas *= (weave * (1 + rng.normal(0, 0.04, (h, w)).astype(np.float32)))[..., None]
 
 
-def finish(rng, canvas, p):
-    """Optics, sensor and file: blur, colour cast, reduction to picture size, noise, rounding."""
+def finish(rng, canvas, p, scale=SUPERSAMPLE):
+    """Optics, sensor and file: blur, colour cast, reduction to picture size (from a canvas at
+    `scale` times it), noise, rounding."""
     if p["blur"][1] > 0:
-        sigma = rng.uniform(*p["blur"]) * SUPERSAMPLE
+        sigma = rng.uniform(*p["blur"]) * scale
         if sigma > 0.1:
             canvas = cv2.GaussianBlur(canvas, (0, 0), sigma)
     if p["cast"]:
         canvas = canvas * np.array(1 + rng.uniform(-p["cast"], p["cast"], 3), np.float32)
     h, w = canvas.shape[:2]
-    canvas = cv2.resize(canvas, (w // SUPERSAMPLE, h // SUPERSAMPLE), interpolation=cv2.INTER_AREA)
+    if scale > 1:
+        canvas = cv2.resize(canvas, (w // scale, h // scale), interpolation=cv2.INTER_AREA)
     if p["noise"][1] > 0:
         canvas = canvas + rng.normal(0, rng.uniform(*p["noise"]), canvas.shape).astype(np.float32)
     return np.clip(np.rint(canvas * 255), 0, 255).astype(np.uint8)
@@ -639,6 +666,12 @@ def symbol_style(rng, p):
         style["dots"] = rng.uniform(0.36, 0.48)
     if p["ink"]:
         style["dark"] = (p["ink"],) * 3
+    if p.get("low_contrast"):
+        style["dark"], style["light"] = LOW_CONTRAST[int(rng.integers(0, len(LOW_CONTRAST)))]
+    if p.get("rounded"):
+        style["rounded"] = rng.uniform(0.25, 0.5)
+    if p.get("finder_round"):
+        style["finder_radius"] = float(rng.choice([1.5, 2.5, 3.5]))
     return style
 
 
@@ -868,6 +901,448 @@ def placement_ppm(placement):
 
 
 # ---------------------------------------------------------------------------------------------
+# Scenes drawn at picture size: each surface supersampled within its own box, so that 12-megapixel
+# pictures need no canvas at twice their size
+
+
+def compose_local(canvas, placement, s=SUPERSAMPLE):
+    """Draws the placement over a canvas at picture size (float RGB) in place, each pixel the
+    average of s x s samples of the surface."""
+    height, width = canvas.shape[:2]
+    margin = 4 * (1 + (placement.wrinkle is not None) * 6)
+    x0, y0, x1, y1 = bounding_box(placement, width, height, margin)
+    for top in range(y0, y1, 128):  # in bands, to keep memory small
+        bottom = min(top + 128, y1)
+        rows, cols = bottom - top, x1 - x0
+        ys, xs = np.mgrid[top * s:bottom * s, x0 * s:x1 * s]
+        u, v, shade, valid = warp(placement, (xs.ravel() + 0.5) / s, (ys.ravel() + 0.5) / s)
+        rgb, alpha = placement.draw(u, v)
+        alpha = alpha * valid
+        premultiplied = (rgb * (alpha * shade)[:, None]).reshape(rows, s, cols, s, 3).mean(axis=(1, 3))
+        cover = alpha.reshape(rows, s, cols, s).mean(axis=(1, 3))[..., None]
+        canvas[top:bottom, x0:x1] = canvas[top:bottom, x0:x1] * (1 - cover) + premultiplied
+
+
+def fill_polygon(canvas, points, colour):
+    """A flat anti-aliased polygon (picture points) over a canvas at picture size."""
+    height, width = canvas.shape[:2]
+    x0, y0 = np.maximum(np.floor(points.min(axis=0)).astype(int) - 1, 0)
+    x1, y1 = np.minimum(np.ceil(points.max(axis=0)).astype(int) + 2, (width, height))
+    if x1 <= x0 or y1 <= y0:
+        return
+    mask = np.zeros((y1 - y0, x1 - x0), np.uint8)
+    cv2.fillPoly(mask, [np.rint((points - (x0, y0)) * 16).astype(np.int32)], 255, cv2.LINE_AA, shift=4)
+    m = (mask.astype(np.float32) / 255)[..., None]
+    canvas[y0:y1, x0:x1] = canvas[y0:y1, x0:x1] * (1 - m) + np.array(colour, np.float32) * m
+
+
+def picture_background(rng, kind, width, height):
+    """The scene behind the surfaces at picture size (the background's features at half scale)."""
+    return background(rng, kind, width // SUPERSAMPLE, height // SUPERSAMPLE)
+
+
+def font(size, kind="sans"):
+    path = {"sans": "dejavu/DejaVuSans.ttf", "bold": "dejavu/DejaVuSans-Bold.ttf", "serif": "dejavu/DejaVuSerif.ttf",
+            "mono": "dejavu/DejaVuSansMono.ttf", "cjk": "wqy/wqy-microhei.ttc"}[kind]
+    try:
+        return ImageFont.truetype("/usr/share/fonts/truetype/" + path, int(size))
+    except OSError:
+        return ImageFont.load_default()
+
+
+def rgba(image):
+    """A PIL picture as float RGBA, opaque."""
+    a = np.asarray(image.convert("RGB"), np.float32) / 255
+    return np.dstack([a, np.ones(a.shape[:2], np.float32)])
+
+
+def sheet_homography(rng, p, sheet_w, sheet_h, width, height, fill=0.9):
+    """Maps the sheet (units, centred) to the picture: turned, tilted, the sheet as large as fits
+    `fill` of the picture, placed with a little slack. Returns the homography and a note."""
+    angle = pick_angle(rng, p, 0)
+    tilt, direction = rng.uniform(*p["tilt"]), rng.uniform(0, 360)
+    ppm = min(width / sheet_w, height / sheet_h)
+    focal = rng.uniform(0.9, 1.6) * max(width, height)
+    corners = np.array([[-sheet_w, -sheet_h], [sheet_w, -sheet_h], [sheet_w, sheet_h], [-sheet_w, sheet_h]]) / 2
+    while True:
+        h = homography(ppm, angle, tilt, direction, focal)
+        xy = project(h, corners)
+        lo, hi = xy.min(axis=0), xy.max(axis=0)
+        if (hi - lo <= np.array([width, height]) * fill).all():
+            break
+        ppm *= 0.95
+    slack = (np.array([width, height]) - (hi - lo)) / 2
+    centre = np.array([width, height]) / 2 - (lo + hi) / 2 + rng.uniform(-0.5, 0.5, 2) * slack
+    h = np.array([[1, 0, centre[0]], [0, 1, centre[1]], [0, 0, 1]]) @ h
+    return h, "angle=%.0f tilt=%.0f %.1f px/unit" % (angle % 360, tilt, ppm)
+
+
+def label_text(rng, width, height, paper, price):
+    """The print beside a label's symbol: a price and a product name, or an article number and
+    lines of small text; float RGBA."""
+    image = Image.new("RGB", (width, height), tuple(int(255 * c) for c in paper))
+    draw = ImageDraw.Draw(image)
+    ink = (20, 20, 25)
+    if price:
+        draw.text((2, height * 0.05), str(rng.choice(WORDS)).capitalize(), fill=ink, font=font(height * 0.2))
+        draw.text((2, height * 0.35), "%d,%02d" % (rng.integers(0, 40), rng.integers(0, 100)), fill=ink, font=font(height * 0.45, "bold"))
+    else:
+        draw.text((2, height * 0.05), "No. %06d" % rng.integers(0, 10 ** 6), fill=ink, font=font(height * 0.2, "bold"))
+        for k in range(3):
+            draw.text((2, height * (0.35 + 0.2 * k)), " ".join(str(rng.choice(WORDS)) for _ in range(3)), fill=ink, font=font(height * 0.14))
+    return rgba(image)
+
+
+def many_symbols(rng, p, index):
+    """Many symbols in one picture: a sheet of labels in rows and columns, or price labels along
+    the edges of shop shelves with goods between them. Every fourth picture is a 12-megapixel
+    photo with 60 or 64 symbols; the others 2 to 3 megapixels with 8 to 20."""
+    big = index % 4 == 0
+    width, height = (4032, 3024) if big else p["size"][int(rng.integers(0, len(p["size"])))]
+    shelf = (index // 4 if big else index) % 2 == 1
+    if shelf:
+        rows, cols = (5, 12) if big else (int(rng.integers(2, 4)), int(rng.integers(4, 7)))
+        cell_w, cell_h, gap = 34.0, 44.0, 8.0  # a shelf's height; the label sits on its edge
+    else:
+        rows, cols = (8, 8) if big else (int(rng.integers(3, 5)), int(rng.integers(3, 6)))
+        cell_w, cell_h, gap = 40.0, 28.0, 2.5
+    sheet_w, sheet_h = cols * cell_w + gap, rows * cell_h + gap
+    h, desc = sheet_homography(rng, p, sheet_w, sheet_h, width, height)
+    canvas = picture_background(rng, "desk" if not shelf else "dark", width, height)
+    origin = (sheet_w / 2, sheet_h / 2)
+
+    def quad(x0, y0, x1, y1):
+        return project(h, np.array([[x0, y0], [x1, y0], [x1, y1], [x0, y1]]) - origin)
+    fill_polygon(canvas, quad(0, 0, sheet_w, sheet_h), rng.uniform(0.75, 0.95, 3) if not shelf else rng.uniform(0.1, 0.3, 3))
+    symbols = []
+    edge_colour = tuple(rng.choice([(0.85, 0.85, 0.82), (0.2, 0.35, 0.7), (0.75, 0.2, 0.2), (0.3, 0.3, 0.32)]))
+    for r in range(rows):
+        y = gap + r * cell_h
+        if shelf:  # goods standing on the shelf below, then the shelf's edge
+            x = gap
+            while x < sheet_w - gap - 4:
+                w = rng.uniform(5, 14)
+                fill_polygon(canvas, quad(x, y + rng.uniform(2, 12), min(x + w, sheet_w - gap), y + cell_h - 14), rng.uniform(0.05, 0.95, 3))
+                x += w + rng.uniform(0.3, 1.5)
+            fill_polygon(canvas, quad(0, y + cell_h - 14, sheet_w, y + cell_h - 1), edge_colour)
+        for c in range(cols):
+            symbol = make_symbol(rng, p, avoid=[s.text for s in symbols])
+            symbols.append(symbol)
+            x = gap + c * cell_w
+            lw, lh = (cell_w - gap, 12.5) if shelf else (cell_w - gap, cell_h - gap)
+            ly = y + cell_h - 13.5 if shelf else y
+            paper = (0.97, 0.97, 0.95) if not shelf else tuple(rng.choice([(0.97, 0.97, 0.95), (1.0, 0.92, 0.3)]))
+            side = lh - 1.5
+            q = p["quiet"]
+            module = side / (len(symbol.matrix) + 2 * q)
+            text = label_text(rng, int((lw - side - 2) * 8), int((lh - 2) * 8), paper, shelf)
+            layers = [rect_layer(x, ly, x + lw, ly + lh, paper), raster_layer(text, x + side + 1.5, ly + 1, 1 / 8),
+                      symbol_layer(symbol, x + 0.75, ly + 0.75, module, q, {"light": paper})]
+            compose_local(canvas, Placement(surface(layers), h, origin, (x, ly, x + lw, ly + lh)))
+    if p["light"][1]:
+        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+    notes = "%s of %d x %d, versions %d-%d, %s" % ("shelves" if shelf else "label sheet", rows, cols,
+                                                   min(s.version for s in symbols), max(s.version for s in symbols), desc)
+    return finish(rng, canvas, p, scale=1), symbols, notes
+
+
+def screen_photo(rng, p, index):
+    """A photo of a monitor showing a symbol: the screen's pixels as red, green and blue stripes
+    with dark gaps between them (the screen door), seen at 0.8 to 2 camera pixels per screen
+    pixel so that the stripes alias into moire and colour fringes, slightly out of focus."""
+    symbol = make_symbol(rng, p)
+    k = int(rng.integers(3, 6))  # screen pixels per module
+    q = p["quiet"]
+    side = (len(symbol.matrix) + 2 * q) * k
+    sw, sh = side + int(rng.integers(80, 260)), side + int(rng.integers(80, 200))
+    screen = cv2.resize(background(rng, "screen", sw, sh), (sw, sh), interpolation=cv2.INTER_AREA)
+    sx, sy = int(rng.integers(20, sw - side - 20)), int(rng.integers(40, sh - side - 20))
+    modules = np.pad(symbol.matrix, q)
+    screen[sy:sy + side, sx:sx + side] = np.where(np.kron(modules, np.ones((k, k), bool))[..., None], 0.0, 1.0)
+    black = rng.uniform(0.02, 0.08)  # the backlight through dark pixels
+    exposure = rng.uniform(0.8, 1.05)  # white's average; a lit stripe is five times as bright
+    gap_light = rng.uniform(0, 0.35)  # 0: a dark screen door; more: finer gaps
+    screen = (black + (1 - black) * screen).astype(np.float32)
+
+    def panel(u, v):
+        inside = (u >= 0) & (u < sw) & (v >= 0) & (v < sh)
+        px, py = np.clip(u, 0, sw - 1e-3), np.clip(v, 0, sh - 1e-3)
+        ix, iy = px.astype(int), py.astype(int)
+        stripe = ((px - ix) * 4).astype(int)  # red, green, blue, gap
+        lit = np.where((py - iy) < 0.8, 1.0, gap_light) * np.where(stripe < 3, 1.0, gap_light)
+        rgb = np.zeros(u.shape + (3,), np.float32)
+        channel = np.minimum(stripe, 2)
+        rgb[np.arange(len(u)), channel] = screen[iy, ix, channel] * exposure * 5 * lit * (stripe < 3)
+        return rgb, inside.astype(np.float32)
+    bezel = int(rng.integers(12, 40))
+    layers = [rect_layer(-bezel, -bezel, sw + bezel, sh + bezel, tuple(rng.uniform(0.03, 0.12, 3))), panel]
+    extent = (-bezel, -bezel, sw + bezel, sh + bezel)
+    fit = (sx, sy, sx + side, sy + side)
+    width, height = p["size"][int(rng.integers(0, len(p["size"])))]
+    ppm = rng.uniform(*p["ppm"])
+    placement, corners, desc = place_symbol(rng, p, index, layers, extent, fit, (sx + side / 2, sy + side / 2), ppm, 0.8 * min(width, height))
+    canvas = picture_background(rng, p["background"], width, height)
+    c = layout(rng, width, height, [corners])[0]
+    placement.h = np.array([[1, 0, c[0]], [0, 1, c[1]], [0, 0, 1]]) @ placement.h
+    compose_local(canvas, placement)
+    if p["light"][1]:
+        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+    notes = "%s %d-%s %s %d screen px/module, %.2f camera px/screen px %s" % (
+        symbol.encoder, symbol.version, symbol.level, symbol.kind, k, placement_ppm(placement), desc)
+    return finish(rng, canvas, p, scale=1), [symbol], notes
+
+
+# Noncompliant symbols: what designers and careless printers do, one variant per picture in turn.
+LOW_CONTRAST = [((0.55, 0.35, 0.75), (0.95, 0.9, 1.0)), ((0.85, 0.4, 0.1), (1.0, 0.95, 0.7)),
+                ((0.25, 0.5, 0.85), (0.88, 0.94, 1.0)), ((0.15, 0.5, 0.3), (0.75, 0.95, 0.8)),
+                ((0.55, 0.55, 0.55), (1.0, 1.0, 1.0)), ((0.75, 0.15, 0.2), (1.0, 0.85, 0.85))]
+NONCOMPLIANT = [
+    ("no quiet zone", dict(quiet=0, surround=("page",))),
+    ("low contrast colours", dict(quiet=2, low_contrast=1)),
+    ("dots and round finders", dict(quiet=2, dots=1, finder_round=1, colour=0.3)),
+    ("rounded modules and finders", dict(quiet=2, rounded=1, finder_round=1, colour=0.3)),
+    ("thin border", dict(quiet=1, background="busy", colour=0.3)),
+]
+
+
+def noncompliant(rng, p, index):
+    name, over = NONCOMPLIANT[index % len(NONCOMPLIANT)]
+    pixels, symbols, desc = scene(rng, {**p, **over}, index)
+    return pixels, symbols, name + ": " + desc
+
+
+# ---------------------------------------------------------------------------------------------
+# Pictures without a QR symbol: other symbologies, print, textures and decoys, photographed
+
+
+def photo_of_print(rng, p, index, layers, extent, fit, ppm):
+    """A photo of a flat print: the surface turned and tilted per the category, `fit` (surface
+    units) spanning at most the picture's shorter side at `ppm` pixels per unit or less, on the
+    category's background, lit, blurred and noisy. Returns the pixels and a note."""
+    width, height = p["size"][int(rng.integers(0, len(p["size"])))]
+    origin = ((fit[0] + fit[2]) / 2, (fit[1] + fit[3]) / 2)
+    ppm = min(ppm, 0.95 * min(width, height) / max(fit[2] - fit[0], fit[3] - fit[1]))
+    placement, corners, desc = place_symbol(rng, p, index, layers, extent, fit, origin, ppm, 0.95 * min(width, height))
+    canvas = picture_background(rng, p["background"], width, height)
+    c = layout(rng, width, height, [corners])[0]
+    placement.h = np.array([[1, 0, c[0]], [0, 1, c[1]], [0, 0, 1]]) @ placement.h
+    compose_local(canvas, placement)
+    if p["light"][1]:
+        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+    return finish(rng, canvas, p, scale=1), "%s; %dx%d" % (desc, width, height)
+
+
+def zint_raster(kind, data, scale):
+    """A barcode from Debian's zint as float RGBA (its human-readable text included)."""
+    png = subprocess.run(["zint", "-b", kind, "-d", data, "--direct", "--filetype=PNG", "--scale=%g" % scale],
+                         capture_output=True, check=True).stdout
+    return rgba(Image.open(io.BytesIO(png)))
+
+
+def barcode(rng, kind):
+    """(raster, pixels per module) of a barcode of the kind with random content."""
+    words = " ".join(str(rng.choice(WORDS)) for _ in range(int(rng.integers(2, 8))))
+    digits = "".join(str(d) for d in rng.integers(0, 10, 20))
+    data = {"AZTEC": words, "DATAMATRIX": words.upper()[:30], "PDF417": words + " " + digits, "MAXICODE": words,
+            "EANX": digits[:12], "UPCA": digits[:11], "CODE128": "%s-%s" % (words.split()[0].upper(), digits[:8])}[kind]
+    if kind == "MAXICODE":  # drawn at about ten pixels per module at scale 1
+        return zint_raster(kind, data, 1), 10.0
+    return zint_raster(kind, data, 2), 4.0
+
+
+SYMBOLOGIES = ("AZTEC", "DATAMATRIX", "PDF417", "EANX", "MAXICODE", "CODE128", "UPCA", "label")
+
+
+def other_symbology(rng, p, index):
+    """A photo of another symbology from zint on a page or card, or of a parcel label with
+    MaxiCode, Code 128, PDF417 and Data Matrix together; no QR symbol."""
+    kind = SYMBOLOGIES[index % len(SYMBOLOGIES)]
+    kinds = ("MAXICODE", "CODE128", "PDF417", "DATAMATRIX") if kind == "label" else (kind,)
+    codes = [barcode(rng, k) for k in kinds]
+    # Each code one unit per module; side by side in a row, the label's in two rows.
+    placed, x, y, row_h = [], 0.0, 0.0, 0.0
+    for k, (raster, px) in enumerate(codes):
+        w, h = raster.shape[1] / px, raster.shape[0] / px
+        if kind == "label" and k == 2:
+            x, y = 0.0, y + row_h + 4
+        placed.append((raster, x, y, 1 / px))
+        x, row_h = x + w + 6, max(row_h, h)
+    x1 = max(x0 + r.shape[1] * s for r, x0, _, s in placed)
+    y1 = max(y0 + r.shape[0] * s for r, _, y0, s in placed)
+    paper = tuple(rng.uniform(0.85, 0.98, 3))
+    m = rng.uniform(3, 10)
+    pw, ph = (x1 + 2 * m) * rng.uniform(1, 2.5), (y1 + 2 * m) * rng.uniform(1.2, 3)
+    ox, oy = rng.uniform(m, max(m, pw - x1 - m)), rng.uniform(m, max(m, ph - y1 - m))
+    page = text_block(rng, int(pw * 3), int(ph * 3), paper=paper)
+    layers = [raster_layer(page, 0, 0, 1 / 3), rect_layer(ox - m, oy - m, ox + x1 + m, oy + y1 + m, paper)]
+    layers += [raster_layer(r, ox + x0, oy + y0, s) for r, x0, y0, s in placed]
+    pixels, desc = photo_of_print(rng, p, index, layers, (0, 0, pw, ph), (ox, oy, ox + x1, oy + y1), rng.uniform(*p["ppm"]))
+    return pixels, [], "%s %s" % ("+".join(kinds), desc)
+
+
+def printed_page(rng, width, height):
+    """A page of print as float RGBA: headings, paragraphs in one or two columns, sometimes a
+    table of figures or a page of Chinese and Japanese text."""
+    paper = tuple(int(255 * c) for c in rng.uniform(0.85, 0.98, 3))
+    image = Image.new("RGB", (width, height), paper)
+    draw = ImageDraw.Draw(image)
+    ink = tuple(int(x) for x in rng.integers(0, 50, 3))
+    cjk = rng.random() < 0.3
+    size = int(rng.integers(14, 24))
+    columns = int(rng.integers(1, 3))
+    column_w = (width - 80) // columns
+    for col in range(columns):
+        x, y = 40 + col * column_w, 40
+        while y < height - 60:
+            roll = rng.random()
+            if roll < 0.1:  # a heading
+                draw.text((x, y), " ".join(str(rng.choice(WORDS)).capitalize() for _ in range(3)), fill=ink, font=font(size * 1.8, "bold"))
+                y += int(size * 2.6)
+            elif roll < 0.16:  # a table of figures with rules
+                rows, cells = int(rng.integers(3, 8)), int(rng.integers(2, 5))
+                cell_w = (column_w - 30) // cells
+                for r in range(rows + 1):
+                    draw.line([x, y + r * size * 1.5, x + cells * cell_w, y + r * size * 1.5], fill=ink, width=1)
+                    for c in range(cells if r < rows else 0):
+                        draw.text((x + c * cell_w + 4, y + r * size * 1.5 + 2), "%d.%02d" % (rng.integers(0, 999), rng.integers(0, 100)), fill=ink, font=font(size))
+                for c in range(cells + 1):
+                    draw.line([x + c * cell_w, y, x + c * cell_w, y + rows * size * 1.5], fill=ink, width=1)
+                y += int((rows + 1) * size * 1.5)
+            else:  # a line of text
+                if cjk:
+                    line = "".join(str(rng.choice(CHINESE + JAPANESE)) for _ in range(column_w // (size * 7) + 1))
+                    draw.text((x, y), line, fill=ink, font=font(size, "cjk"))
+                else:
+                    line = " ".join(str(rng.choice(WORDS)) for _ in range(column_w // (size * 3) + 1))
+                    draw.text((x, y), line, fill=ink, font=font(size, str(rng.choice(["sans", "serif"]))))
+                y += int(size * 1.45)
+    return rgba(image)
+
+
+def print_page(rng, p, index):
+    """A photo of a printed page, whole or a part of it close up."""
+    w, h = int(rng.integers(900, 1300)), int(rng.integers(1200, 1700))
+    page = printed_page(rng, w, h)
+    share = rng.uniform(0.3, 1)
+    fx, fy = rng.uniform(0, 1 - share) * w, rng.uniform(0, 1 - share) * h
+    fit = (fx, fy, fx + share * w, fy + share * h)
+    pixels, desc = photo_of_print(rng, p, index, [raster_layer(page, 0, 0, 1)], (0, 0, w, h), fit, 4.0)
+    return pixels, [], "page %dx%d, %.0f %% of it %s" % (w, h, 100 * share, desc)
+
+
+def texture(rng, kind, width, height):
+    """Woven, knitted and natural surfaces at picture size, float RGB."""
+    ys, xs = np.mgrid[0:height, 0:width].astype(np.float32)
+    colour = rng.uniform(0.15, 0.9, 3).astype(np.float32)
+    pitch = rng.uniform(3, 12)
+    a = rng.uniform(0, math.pi)
+    u, v = xs * math.cos(a) + ys * math.sin(a), -xs * math.sin(a) + ys * math.cos(a)
+    if kind == "weave":  # over and under threads in both directions
+        tone = 0.75 + 0.25 * np.sin(2 * math.pi * u / pitch) * np.sin(2 * math.pi * v / pitch) * np.sign(np.sin(math.pi * (u + v) / pitch))
+    elif kind == "twill":
+        tone = 0.7 + 0.3 * np.sin(2 * math.pi * (u + v) / pitch) ** 2
+    elif kind == "plaid":  # coloured bands across and down
+        bands = lambda t, w: (np.sin(2 * math.pi * t / w) > 0.3).astype(np.float32)
+        wide = pitch * rng.uniform(6, 15)
+        stripes = bands(u, wide)[..., None] * rng.uniform(-0.5, 0.3, 3) + bands(v, wide)[..., None] * rng.uniform(-0.5, 0.3, 3)
+        image = np.clip(colour + stripes.astype(np.float32), 0, 1) * (0.85 + 0.15 * np.sin(2 * math.pi * (u + v) / 3))[..., None]
+        return image.astype(np.float32)
+    elif kind == "knit":  # rows of V-shaped loops
+        tone = 0.6 + 0.4 * np.abs(np.sin(math.pi * (v / pitch + np.abs(np.sin(math.pi * u / pitch)) * 0.8)))
+    elif kind == "wood":
+        grain = smooth_noise(rng, width, height, 200, 1.0)
+        tone = 0.7 + 0.3 * np.sin(2 * math.pi * (u / (pitch * 4) + 3 * grain)) ** 2
+    elif kind == "brick":
+        bw, bh = pitch * 8, pitch * 3
+        row = np.floor(v / bh)
+        mortar = ((v % bh) < bh * 0.12) | (((u + (row % 2) * bw / 2) % bw) < bw * 0.05)
+        tone = np.where(mortar, 1.3, 0.75 + 0.1 * smooth_noise(rng, width, height, 30, 1.0))
+    elif kind == "tiles":  # a square grid with grout lines
+        tw = pitch * 6
+        grout = ((u % tw) < tw * 0.06) | ((v % tw) < tw * 0.06)
+        tone = np.where(grout, 0.45, 1.0)
+    else:  # gravel: noise at several scales
+        tone = 0.6 * smooth_noise(rng, width, height, 6, 0.8) * smooth_noise(rng, width, height, 25, 0.5)
+    image = colour * tone[..., None] * smooth_noise(rng, width, height, 150, 0.2)[..., None]
+    return np.clip(image + rng.normal(0, 0.03, image.shape), 0, 1).astype(np.float32)
+
+
+TEXTURES = ("weave", "twill", "plaid", "knit", "wood", "brick", "tiles", "gravel")
+
+
+def texture_photo(rng, p, index):
+    """A close-up of cloth or another surface filling the picture, lit unevenly."""
+    kind = TEXTURES[index % len(TEXTURES)]
+    width, height = p["size"][int(rng.integers(0, len(p["size"])))]
+    canvas = texture(rng, kind, width, height)
+    if p["light"][1]:
+        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+    return finish(rng, canvas, p, scale=1), [], "%s %dx%d" % (kind, width, height)
+
+
+def finder_mark(m):
+    """A finder-like mark: 7 x 7 modules of `m` pixels, dark ring, light ring, dark centre."""
+    ring = np.ones((7, 7), bool)
+    ring[1:6, 1:6] = False
+    ring[2:5, 2:5] = True
+    return np.kron(ring, np.ones((m, m), bool))
+
+
+def decoy(rng, kind, width, height):
+    """Prints made to fool a reader, as float RGBA: scattered finder-like marks, false symbols
+    (three finders around random modules without timing patterns), checkerboards, crosswords
+    and mosaics of square blocks."""
+    paper = rng.uniform(0.85, 0.98)
+    dark = np.zeros((height, width), bool)
+    if kind == "finders":
+        for _ in range(int(rng.integers(15, 60))):
+            mark = finder_mark(int(rng.integers(3, 14)))
+            y, x = int(rng.integers(0, height - len(mark))), int(rng.integers(0, width - len(mark)))
+            dark[y:y + len(mark), x:x + len(mark)] = mark
+    elif kind == "false_symbol":
+        for _ in range(int(rng.integers(1, 4))):
+            n = int(rng.integers(21, 46))
+            modules = rng.random((n, n)) < 0.5
+            for fy, fx in ((0, 0), (0, n - 7), (n - 7, 0)):
+                modules[max(fy - 1, 0):fy + 8, max(fx - 1, 0):fx + 8] = False
+                modules[fy:fy + 7, fx:fx + 7] = finder_mark(1)
+            m = max(2, int(min(width, height) * rng.uniform(0.25, 0.5) / n))
+            block = np.kron(modules, np.ones((m, m), bool))
+            y, x = int(rng.integers(0, height - len(block))), int(rng.integers(0, width - len(block)))
+            dark[y:y + len(block), x:x + len(block)] = block
+    elif kind == "checkerboard":
+        cells = int(rng.integers(5, 14))
+        m = int(min(width, height) * 0.8 / cells)
+        board = (np.add.outer(np.arange(cells), np.arange(cells)) % 2).astype(bool)
+        dark[40:40 + cells * m, 40:40 + cells * m] = np.kron(board, np.ones((m, m), bool))
+    elif kind == "crossword":
+        cells = int(rng.integers(11, 17))
+        m = int(min(width, height) * 0.85 / cells)
+        grid = rng.random((cells, cells)) < 0.18
+        grid |= grid[::-1, ::-1]  # symmetric like a real one
+        block = np.kron(grid, np.ones((m, m), bool))
+        block[::m, :] = block[:, ::m] = True
+        dark[20:20 + len(block), 20:20 + len(block)] = block
+    else:  # a mosaic of square blocks, like modules without any finder
+        cells = int(rng.integers(20, 60))
+        m = max(2, int(min(width, height) * 0.8 / cells))
+        dark[30:30 + cells * m, 30:30 + cells * m] = np.kron(rng.random((cells, cells)) < 0.5, np.ones((m, m), bool))
+    tone = np.where(dark, rng.uniform(0.03, 0.15), paper).astype(np.float32)
+    return np.dstack([tone, tone, tone, np.ones_like(tone)])
+
+
+DECOYS = ("finders", "false_symbol", "checkerboard", "crossword", "mosaic")
+
+
+def decoy_photo(rng, p, index):
+    kind = DECOYS[index % len(DECOYS)]
+    w, h = int(rng.integers(700, 1200)), int(rng.integers(600, 1000))
+    image = decoy(rng, kind, w, h)
+    pixels, desc = photo_of_print(rng, p, index, [raster_layer(image, 0, 0, 1)], (0, 0, w, h), (0, 0, w, h), 4.0)
+    return pixels, [], "%s %s" % (kind, desc)
+
+
+# ---------------------------------------------------------------------------------------------
 # The categories: what each models, and its parameters over the defaults
 
 DEFAULTS = dict(
@@ -936,6 +1411,44 @@ CATEGORIES = [
     # peers' here is the cost of a miss.
     ("no_symbol", 30, 4, dict(symbols=(0, 0), size=[(640, 480), (1280, 960), (2000, 1500)], background="busy",
                               blur=(0.3, 1.0), noise=(0.01, 0.03), light=(0, 0.3), cast=0.1, jpeg=(60, 90))),
+    # Sheets of labels and shop shelves: every fourth picture a 12-megapixel photo of 60 symbols,
+    # the others of 2-3 megapixels with 8-20; readers are counted per symbol as well.
+    ("many_symbols", 16, 3, dict(make=many_symbols, versions=(1, 5), size=[(1600, 1200), (2000, 1500)], quiet=3,
+                                 angle=(-8, 8), tilt=(0, 25), light=(0, 0.35), blur=(0.3, 0.9), noise=(0.005, 0.02),
+                                 jpeg=(82, 94))),
+    # Photos of a monitor: subpixel stripes and the screen door alias into moire, out of focus.
+    ("screen_moire", 40, 6, dict(make=screen_photo, versions=(1, 10), size=[(800, 600), (1280, 960)], ppm=(0.8, 2.0),
+                                 angle=(-10, 10), tilt=(0, 30), background="dark", light=(0, 0.3), blur=(0.3, 1.2),
+                                 noise=(0.005, 0.02), jpeg=(75, 92))),
+    # No quiet zone, low-contrast colours, dots and round finders, rounded modules, a thin border.
+    ("noncompliant", 40, 5, dict(make=noncompliant, versions=(1, 10), size=[(800, 600), (640, 640)], ppm=(3, 7),
+                                 angle=(-20, 20), tilt=(0, 25), background="desk", blur=(0.2, 0.8),
+                                 noise=(0.005, 0.015), jpeg=(78, 94))),
+    # Versions 20-40 at 2-3 pixels per module in a photo.
+    ("high_version_lowres", 40, 6, dict(versions=(20, 40), size=[(1280, 960)], ppm=(2, 3), angle=(-8, 8), any_quarter=True,
+                                        tilt=(0, 15), surround=("none", "card"), background="desk", blur=(0.2, 0.6),
+                                        noise=(0.005, 0.015), light=(0, 0.25), jpeg=(82, 95))),
+    # Tilted 50-68 degrees: the far side a third to a half of the near one's scale.
+    ("steep_perspective", 40, 6, dict(versions=(1, 8), size=[(1024, 768)], ppm=(5, 10), tilt=(50, 68), focal=(1.0, 2.5),
+                                      surround=("none", "card"), background="desk", blur=(0, 0.6),
+                                      noise=(0.005, 0.015), light=(0, 0.25), jpeg=(80, 94))),
+    # No QR symbol: Aztec, Data Matrix, PDF417, MaxiCode, EAN-13, UPC-A and Code 128 from zint, and
+    # parcel labels with several of them, photographed like prints.
+    ("other_symbologies", 48, 8, dict(make=other_symbology, size=[(640, 480), (1280, 960)], ppm=(3, 8), angle=(-15, 15),
+                                      any_quarter=True, tilt=(0, 30), background="desk", blur=(0.3, 1.0),
+                                      noise=(0.005, 0.02), cast=0.1, light=(0, 0.3), jpeg=(70, 92))),
+    # No QR symbol: printed pages, whole or close up, some of 12 megapixels.
+    ("no_symbol_print", 30, 4, dict(make=print_page, size=[(1280, 960), (2000, 1500), (1280, 960), (4032, 3024)],
+                                    angle=(-10, 10), any_quarter=True, tilt=(0, 30), background="desk", blur=(0.3, 1.2),
+                                    noise=(0.005, 0.02), cast=0.1, light=(0, 0.3), jpeg=(70, 92))),
+    # No QR symbol: cloth, knit, wood, brick, tiles and gravel filling the picture.
+    ("no_symbol_texture", 32, 4, dict(make=texture_photo, size=[(640, 480), (1280, 960), (2000, 1500)], blur=(0.3, 1.2),
+                                      noise=(0.005, 0.02), light=(0, 0.4), jpeg=(70, 92))),
+    # No QR symbol: finder-like marks, false symbols without timing patterns, checkerboards,
+    # crosswords and mosaics of square blocks.
+    ("no_symbol_decoys", 30, 5, dict(make=decoy_photo, size=[(800, 600), (1280, 960)], angle=(-20, 20), any_quarter=True,
+                                     tilt=(0, 30), background="desk", blur=(0.2, 1.0), noise=(0.005, 0.02),
+                                     light=(0, 0.3), jpeg=(75, 92))),
     # Busy surroundings and stress: texture, printed text, blur, noise, hard JPEG.
     ("busy", 48, 6, dict(versions=(1, 10), size=[(640, 480), (800, 800)], ppm=(3, 7), angle=(0, 360), tilt=(0, 30),
                          quiet=2, background="busy", blur=(0.3, 1.3), noise=(0.01, 0.05), cast=0.1, jpeg=(40, 80))),
