@@ -136,10 +136,7 @@ void CQRDECODEUIHandler::DrawPicture(const platform::RgbImage& picture) {
 }
 
 void CQRDECODEUIHandler::ShowResult(const DecodedSymbol& symbol) {
-    // The text ends at its first zero character, as a zero-terminated string does (the symbols
-    // this program makes end with a zero byte).
-    std::u16string_view text = symbol.text;
-    SetWindowText(m_hText, text.substr(0, text.find(u'\0')));
+    SetWindowText(m_hText, shownText(symbol));
 
     const std::string digits = std::to_string(symbol.version);
     SetWindowText(m_hVersion, std::u16string(digits.begin(), digits.end()));

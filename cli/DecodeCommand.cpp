@@ -21,8 +21,9 @@ const char* const kDecodeHelp =
     "  print their texts as UTF-8, one line per symbol, top to bottom and left to right.\n"
     "  -j, --json                  one JSON object per symbol instead: {\"file\", \"text\",\n"
     "                              \"bytes\" (hexadecimal), \"version\", \"level\", \"corners\"} and,\n"
-    "                              when the symbol has them, \"eci\", \"sequence\", \"mirrored\",\n"
-    "                              \"inverted\"; or {\"file\", \"error\"}\n"
+    "                              when the symbol has them, \"eci\", \"charset\" (how data without\n"
+    "                              an ECI was read: UTF-8, GBK, Shift_JIS or ISO-8859-1),\n"
+    "                              \"sequence\", \"mirrored\", \"inverted\"; or {\"file\", \"error\"}\n"
     "  -b, --bytes                 write each symbol's data bytes unchanged, with nothing added\n"
     "      --trace-picture OUT     draw what the reader saw over the (last) picture into OUT (PNG):\n"
     "                              finder candidates, grids fitted, symbols read; with the counts\n"
@@ -127,12 +128,7 @@ std::string hex(const std::string& bytes) {
     return out;
 }
 
-// The symbol's text without the one zero byte that ends the desktop program's symbols.
-std::string printableText(const DecodedSymbol& symbol) {
-    std::string text = symbol.textUtf8;
-    if (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-}
+std::string printableText(const DecodedSymbol& symbol) { return platform::utf16ToUtf8(shownText(symbol)); }
 
 std::string number(double v) {
     char text[32];
@@ -151,6 +147,7 @@ std::string jsonSymbol(const std::string& file, const DecodedSymbol& s) {
     if (s.mirrored) line += ",\"mirrored\":true";
     if (s.inverted) line += ",\"inverted\":true";
     if (s.eci >= 0) line += ",\"eci\":" + std::to_string(s.eci);
+    if (s.charset) line += ",\"charset\":\"" + std::string(s.charset) + "\"";
     if (s.sequence) {
         line += ",\"sequence\":{\"index\":" + std::to_string(s.sequence->index) +
                 ",\"count\":" + std::to_string(s.sequence->count) + ",\"parity\":" + std::to_string(s.sequence->parity) +

@@ -9,7 +9,6 @@ public:
     BitSource(const uint8_t* bytes, size_t length) : data(bytes), size(length) {}
 
     size_t available() const { return 8 * size - position; }
-    size_t consumed() const { return position; }
     // The next n (0..32) bits; n must not exceed available().
     uint32_t read(int n) {
         uint32_t value = 0;

@@ -1,7 +1,5 @@
 #include "decoder/CharacterSets.h"
 
-#include <cstdint>
-
 #include "platform/text.h"
 
 namespace charsets {
@@ -30,25 +28,6 @@ const char* forEci(int eci) {
     for (const EciCharset& entry : kEciCharsets)
         if (entry.eci == eci) return entry.name;
     return nullptr;
-}
-
-bool isUtf8WithNonAscii(std::string_view bytes) {
-    bool nonAscii = false;
-    for (const char c : bytes) nonAscii |= static_cast<uint8_t>(c) >= 0x80;
-    if (!nonAscii) return false;
-    // A well-formed string survives the round trip through UTF-16 unchanged.
-    return platform::utf16ToUtf8(platform::utf8ToUtf16(bytes)) == bytes;
-}
-
-bool isGbk(std::string_view bytes) {
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto lead = static_cast<uint8_t>(bytes[i]);
-        if (lead <= 0x80) continue;
-        if (lead == 0xFF || i + 1 == bytes.size()) return false;
-        const auto trail = static_cast<uint8_t>(bytes[++i]);
-        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
-    }
-    return true;
 }
 
 std::u16string toText(const char* charset, std::string_view bytes) {

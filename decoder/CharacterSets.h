@@ -1,5 +1,5 @@
-// The character sets of a symbol's byte data: the one an ECI designator selects, and the tests
-// that decide how data without one is shown.
+// The character sets of a symbol's byte data by their iconv names, and the one an ECI designator
+// selects. (How data without a designator is shown: CharsetChoice.)
 #pragma once
 
 #include <string>
@@ -11,11 +11,6 @@ namespace charsets {
 // reader does not know it (the data then keeps its bytes and is shown as data without an ECI).
 const char* forEci(int eci);
 
-// Well-formed UTF-8 holding at least one byte of 0x80 or above.
-bool isUtf8WithNonAscii(std::string_view bytes);
-// Every byte either ASCII, the euro sign 0x80, or a GBK pair (lead 81..FE, trail 40..FE but 7F).
-bool isGbk(std::string_view bytes);
-
 // Bytes in `charset` as UTF-16; ill-formed sequences become U+FFFD.
 std::u16string toText(const char* charset, std::string_view bytes);
 
@@ -24,5 +19,6 @@ inline constexpr const char* kGbk = "CP936";
 // Windows' Shift JIS: the JIS X 0208 pairs of kanji mode, with 5C and 7E as in ASCII.
 inline constexpr const char* kShiftJis = "CP932";
 inline constexpr const char* kGb2312 = "GB18030";
+inline constexpr const char* kLatin1 = "ISO-8859-1";
 
 }  // namespace charsets

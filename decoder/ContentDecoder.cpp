@@ -63,6 +63,7 @@ ContentReading ContentDecoder::read(const BitMatrix& modules) {
     s.ecLevel = format->ecLevel;
     s.mask = format->mask;
     s.eci = content.eci;
+    s.charset = content.charset;
     s.sequence = content.sequence;
     s.fnc1 = content.fnc1;
     return reading;

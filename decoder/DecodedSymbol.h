@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "decoder/Point.h"
 
@@ -37,12 +38,16 @@ struct DecodedSymbol {
     // The data as it stands in the symbol's segments: numeric and alphanumeric characters as
     // ASCII, byte segments unchanged, kanji as Shift JIS pairs, Hanzi as GB 2312 pairs.
     std::string bytes;
-    std::u16string text;   // the data as text (character sets from ECI, else as the program shows it)
+    std::u16string text;   // the data as text (character sets from ECI, else chooseCharset's)
     std::string textUtf8;  // the same text in UTF-8
     int version = 0;       // 1..40
     int ecLevel = 0;       // 0 = L, 1 = M, 2 = Q, 3 = H
     int mask = 0;          // 0..7
     int eci = -1;          // the first ECI designator in the symbol, -1 without one
+    // The character set chosen for byte and kanji data outside any ECI designator (chooseCharset:
+    // "UTF-8", "GBK", "Shift_JIS" or "ISO-8859-1"); nullptr when no such data has a byte of 0x80
+    // or above.
+    const char* charset = nullptr;
     std::optional<StructuredAppend> sequence;
     Fnc1 fnc1 = Fnc1::None;
     bool mirrored = false;  // read from its back (the matrix transposed)
@@ -51,3 +56,7 @@ struct DecodedSymbol {
     // bottom-right, bottom-left.
     std::array<PicturePoint, 4> corners{};
 };
+
+// The text a user is shown for `symbol`: its text without the one zero byte that closes the data
+// of the desktop program's own symbols. Any other zero character is data and stays.
+std::u16string_view shownText(const DecodedSymbol& symbol);

@@ -33,11 +33,6 @@ int32_t Galois::divide(int32_t a, int32_t b) const {
     return powerTable[logTable[a] - logTable[b] + 255];
 }
 
-int32_t Galois::dividePower(int32_t a, int32_t e) const {
-    if (a == 0) return 0;
-    return powerTable[logTable[a] - e + 255];
-}
-
 void Galois::multiplyPolynomials(int32_t* out, int outLength, const int32_t* a, int aLength, const int32_t* b,
                                  int bLength) const {
     for (int i = 0; i < outLength; ++i) out[i] = 0;

@@ -7,7 +7,6 @@
 class Galois {
 public:
     Galois();
-    virtual ~Galois() = default;
 
     // The tables, built once and shared (they never change).
     static const Galois& field();
@@ -16,16 +15,12 @@ public:
     int32_t power(int32_t i) const { return powerTable[i]; }
     // log_alpha(a) for a != 0.
     int32_t logOf(int32_t a) const { return logTable[a]; }
-    // The byte index of the error whose locator is x, in a block of `length` bytes.
-    int32_t errorIndex(int32_t length, int32_t x) const { return length - 1 - logTable[x]; }
 
     int32_t multiply(int32_t a, int32_t b) const;
     // a * alpha^e, 0 <= e <= 254.
     int32_t multiplyPower(int32_t a, int32_t e) const;
     // a / b; b must not be 0.
     int32_t divide(int32_t a, int32_t b) const;
-    // a / alpha^e, 0 <= e <= 254.
-    int32_t dividePower(int32_t a, int32_t e) const;
 
     // out = a * b truncated to outLength coefficients (index = degree).
     void multiplyPolynomials(int32_t* out, int outLength, const int32_t* a, int aLength, const int32_t* b,

@@ -18,7 +18,6 @@ public:
     static constexpr int kUncorrectable = -2;
 
     explicit RsDecode(int parityCount) : parityCount(parityCount) {}
-    virtual ~RsDecode() = default;
 
     // Decodes `length` bytes (data[0] is the highest-degree coefficient). Returns 0 when no
     // error was found, L > 0 when L errors were located (and corrected in place unless
@@ -28,8 +27,6 @@ public:
 
     // decode() with correction.
     int correct(uint8_t* data, int length) const { return decode(data, length, false); }
-
-    int parity() const { return parityCount; }
 
 private:
     static constexpr int kMaxParity = 254;

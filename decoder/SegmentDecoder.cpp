@@ -4,6 +4,7 @@
 
 #include "decoder/BitSource.h"
 #include "decoder/CharacterSets.h"
+#include "decoder/CharsetChoice.h"
 #include "platform/text.h"
 
 namespace {
@@ -259,12 +260,8 @@ bool followsDefault(const Piece& p) {
     return (p.kind == PieceKind::Bytes || p.kind == PieceKind::Kanji) && (p.eci < 0 || charsets::forEci(p.eci) == nullptr);
 }
 
-// The character set of byte and kanji data outside any known ECI. The program has always shown
-// such bytes as UTF-8 when they are well-formed UTF-8 with a non-ASCII byte, else as GBK. Kanji
-// mode means Shift JIS, but the program's own symbols long carried GBK or UTF-8 byte pairs in
-// kanji mode: UTF-8 shows itself by being well formed (real Shift JIS text almost never is), and
-// the program's GBK symbols by the zero byte that ends all its symbols' data.
-const char* defaultCharset(const std::vector<Piece>& pieces) {
+// The character set of byte and kanji data outside any known ECI, decided over all of it at once.
+CharsetChoice defaultCharset(const std::vector<Piece>& pieces) {
     std::string data;
     bool kanji = false;
     for (const Piece& p : pieces) {
@@ -272,11 +269,17 @@ const char* defaultCharset(const std::vector<Piece>& pieces) {
         data += p.bytes;
         kanji |= p.kind == PieceKind::Kanji;
     }
-    if (charsets::isUtf8WithNonAscii(data)) return charsets::kUtf8;
-    if (!kanji) return charsets::kGbk;
-    const bool endsWithProgramZero = !pieces.empty() && pieces.back().kind == PieceKind::Bytes &&
-                                     !pieces.back().bytes.empty() && pieces.back().bytes.back() == '\0';
-    return endsWithProgramZero && charsets::isGbk(data) ? charsets::kGbk : charsets::kShiftJis;
+    return chooseCharset(data, kanji);
+}
+
+const char* iconvName(Charset charset) {
+    switch (charset) {
+        case Charset::Gbk: return charsets::kGbk;
+        case Charset::ShiftJis: return charsets::kShiftJis;
+        case Charset::Latin1: return charsets::kLatin1;
+        case Charset::Utf8: return charsets::kUtf8;
+    }
+    return charsets::kGbk;
 }
 
 // `charset` nullptr: ASCII characters of numeric and alphanumeric segments.
@@ -289,8 +292,7 @@ std::u16string convert(const char* charset, const std::string& bytes) {
 
 // Consecutive pieces in the same character set are converted together, so a character split
 // between two segments comes out whole.
-std::u16string textOf(const std::vector<Piece>& pieces) {
-    const char* fallback = defaultCharset(pieces);
+std::u16string textOf(const std::vector<Piece>& pieces, const char* fallback) {
     std::u16string text;
     std::string run;
     const char* runCharset = nullptr;  // the charset of `run`, whenever it is not empty
@@ -320,6 +322,8 @@ ReadFailure decodeSegments(const std::vector<uint8_t>& data, int version, Decode
     StreamParser parser(data, version);
     if (const ReadFailure failure = parser.parse(out); failure != ReadFailure::None) return failure;
     for (const Piece& p : parser.result()) out.bytes += p.bytes;
-    out.text = textOf(parser.result());
+    const CharsetChoice choice = defaultCharset(parser.result());
+    if (choice.rule != CharsetChoice::Rule::Ascii) out.charset = charsetName(choice.charset);
+    out.text = textOf(parser.result(), iconvName(choice.charset));
     return ReadFailure::None;
 }

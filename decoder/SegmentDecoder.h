@@ -18,6 +18,7 @@ struct DecodedContent {
     std::string bytes;     // as DecodedSymbol::bytes
     std::u16string text;
     int eci = -1;          // the first ECI designator, -1 without one
+    const char* charset = nullptr;  // as DecodedSymbol::charset
     std::optional<StructuredAppend> sequence;
     Fnc1 fnc1 = Fnc1::None;
 };

@@ -34,6 +34,13 @@ const char* failureMessage(ReadFailure failure) {
     return "no symbol found";
 }
 
+std::u16string_view shownText(const DecodedSymbol& symbol) {
+    std::u16string_view text = symbol.text;
+    if (!symbol.bytes.empty() && symbol.bytes.back() == '\0' && !text.empty() && text.back() == u'\0')
+        text.remove_suffix(1);
+    return text;
+}
+
 char levelLetter(int ecLevel) { return ecLevel >= 0 && ecLevel < 4 ? "LMQH"[ecLevel] : '?'; }
 
 SymbolReading readSymbol(const platform::RgbImage& picture) {
@@ -46,7 +53,7 @@ SymbolReading readSymbol(const platform::RgbImage& picture) {
         return result;
     }
     result.found = true;
-    result.text = symbol->text.substr(0, symbol->text.find(u'\0'));
+    result.text = shownText(*symbol);
     result.textUtf8 = platform::utf16ToUtf8(result.text);
     result.version = symbol->version;
     result.ecLevel = symbol->ecLevel;

@@ -57,8 +57,7 @@ char levelLetter(int ecLevel);
 struct SymbolReading {
     bool found = false;
     ReadFailure reason = ReadFailure::NotFound;
-    // The text as the desktop program shows it: up to its first zero character (the program's
-    // own symbols end their data with a zero byte).
+    // The text as the desktop program shows it: shownText().
     std::u16string text;
     std::string textUtf8;
     int version = 0;

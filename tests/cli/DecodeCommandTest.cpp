@@ -202,6 +202,7 @@ TEST_F(DecodeCommand, GbkSymbolsAreShownAsUtf8) {
     const ProcessResult r = cli({"decode", kForeign + "qrencode_gbk.bmp"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "中文编码测试：国标扩展字符集，汉字与符号。\n");
+    EXPECT_NE(cli({"decode", "--json", kForeign + "qrencode_gbk.bmp"}).out.find(",\"charset\":\"GBK\""), std::string::npos);
 }
 
 TEST_F(DecodeCommand, UsageErrors) {

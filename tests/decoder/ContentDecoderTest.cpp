@@ -7,6 +7,7 @@
 #include <qrencode.h>
 
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "decoder/Codewords.h"
 #include "decoder/DecoderTables.h"
 #include "decoder/FormatInformation.h"
+#include "decoder/SymbolReader.h"
 #include "platform/text.h"
 #include "tests/decoder/SymbolPictures.h"
 
@@ -216,7 +218,36 @@ TEST(SymbolReading, TheProgramsOwnChineseSymbolsWithBytePairsInKanjiMode) {
             ? platform::utf16ToUtf8(platform::multiByteToWide(936, platform::wideToMultiByte(936, platform::utf8ToUtf16(text), false)))
             : text;
         EXPECT_EQ(r.symbol.textUtf8, expected + std::string(1, '\0'));
+        EXPECT_EQ(platform::utf16ToUtf8(shownText(r.symbol)), expected);
     }
+}
+
+// Texts in Shift JIS, GBK, ISO-8859-1 and UTF-8 in byte mode without an ECI designator, each
+// read in its own character set.
+TEST(SymbolReading, ByteDataWithoutEciInItsOwnCharacterSet) {
+    const std::vector<Fixture> list = fixtures("charsets/symbols.txt");
+    ASSERT_GE(list.size(), 100u);
+    const std::map<std::string, std::string> names = {
+        {"ja", "Shift_JIS"}, {"zh", "GBK"}, {"latin", "ISO-8859-1"}, {"utf8", "UTF-8"}};
+    for (const Fixture& f : list) {
+        // MAKER LANGUAGE BYTES TEXT
+        const std::string text = fromHex(f.fields[3]);
+        SCOPED_TRACE(f.fields[1] + " " + text);
+        const ContentReading r = ContentDecoder::read(f.modules);
+        ASSERT_EQ(r.failure, ReadFailure::None);
+        EXPECT_EQ(r.symbol.bytes, fromHex(f.fields[2]));
+        EXPECT_EQ(r.symbol.textUtf8, text);
+        ASSERT_NE(r.symbol.charset, nullptr);
+        EXPECT_EQ(r.symbol.charset, names.at(f.fields[1]));
+    }
+}
+
+// Only the one zero byte that closes the data is dropped; a zero inside the data is shown.
+TEST(SymbolReading, ShownTextDropsOnlyTheClosingZero) {
+    DecodedSymbol s;
+    s.bytes = std::string("a\0b\0", 4);
+    s.text = std::u16string(u"a\0b\0", 4);
+    EXPECT_EQ(shownText(s), std::u16string_view(u"a\0b", 3));
 }
 
 // A symbol made by libqrencode from an input it builds.

@@ -1,0 +1,188 @@
+// Which character set do readers show byte data in when no ECI designator names one? Ours,
+// zxing-cpp and zbar, in one run, on the same pictures: symbols of Shift JIS, GBK, ISO-8859-1 and
+// UTF-8 texts in byte mode (tests/data/charsets, made by tests/data/make_charset_fixtures.py),
+// right / wrong / failed per language. With --table, each text's decision too: the evidence for
+// each candidate, the rule that decided and the set chosen. A wrong text from ours makes the
+// program exit with status 1.
+//
+//   bench_charset [--table]
+#include <zbar.h>
+// after zbar's headers, whose Error its macros would clash with
+#include <ZXing/ReadBarcode.h>
+#include <ZXing/TextUtfEncoding.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "decoder/BitMatrix.h"
+#include "decoder/CharsetChoice.h"
+#include "decoder/SymbolReader.h"
+#include "platform/imaging.h"
+
+namespace {
+
+struct Fixture {
+    std::string maker, language, bytes, text;
+    BitMatrix modules;
+};
+
+std::string fromHex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    return bytes;
+}
+
+std::vector<std::string> tabFields(const std::string& line) {
+    std::vector<std::string> fields;
+    size_t start = 0, tab;
+    while ((tab = line.find('\t', start)) != std::string::npos) {
+        fields.push_back(line.substr(start, tab - start));
+        start = tab + 1;
+    }
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+// Blocks of "# MAKER<TAB>LANGUAGE<TAB>BYTES-HEX<TAB>TEXT-UTF8-HEX", then rows of 0 and 1.
+std::vector<Fixture> fixtures(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<Fixture> list;
+    std::vector<std::string> rows;
+    std::string line;
+    const auto finish = [&] {
+        if (list.empty()) return;
+        const int n = static_cast<int>(rows.size());
+        list.back().modules = BitMatrix(n, n);
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n && x < static_cast<int>(rows[y].size()); ++x) list.back().modules.set(x, y, rows[y][x] == '1');
+        rows.clear();
+    };
+    while (std::getline(in, line)) {
+        if (line.rfind("# ", 0) == 0) {
+            finish();
+            const std::vector<std::string> f = tabFields(line.substr(2));
+            if (f.size() != 4) continue;
+            list.push_back({f[0], f[1], fromHex(f[2]), fromHex(f[3]), {}});
+        } else if (!line.empty()) {
+            rows.push_back(line);
+        }
+    }
+    finish();
+    return list;
+}
+
+platform::RgbImage render(const BitMatrix& m, int scale = 4) {
+    const int quiet = 4, side = (m.width() + 2 * quiet) * scale;
+    platform::RgbImage picture(side, side, 0xFF);
+    for (int y = 0; y < m.height(); ++y)
+        for (int x = 0; x < m.width(); ++x)
+            if (m.get(x, y))
+                for (int py = 0; py < scale; ++py)
+                    for (int px = 0; px < scale; ++px) {
+                        uint8_t* p = picture.pixel((x + quiet) * scale + px, (y + quiet) * scale + py);
+                        p[0] = p[1] = p[2] = 0;
+                    }
+    return picture;
+}
+
+// Each reader's text in UTF-8, or nothing when it read no symbol.
+struct Read {
+    bool found = false;
+    std::string text;
+};
+
+Read readOurs(const platform::RgbImage& picture) {
+    const PictureReading r = readPicture(picture);
+    if (r.symbols.empty()) return {};
+    return {true, r.symbols[0].textUtf8};
+}
+
+Read readZxing(const platform::RgbImage& picture) {
+    ZXing::DecodeHints hints;
+    hints.setFormats(ZXing::BarcodeFormat::QRCode);
+    const ZXing::Result r =
+        ZXing::ReadBarcode({picture.rgb.data(), picture.width, picture.height, ZXing::ImageFormat::RGB}, hints);
+    if (!r.isValid()) return {};
+    return {true, ZXing::TextUtfEncoding::ToUtf8(r.text())};
+}
+
+// zbar's text: its own guess of the character set, converted to UTF-8.
+Read readZbar(const platform::RgbImage& picture) {
+    zbar::ImageScanner scanner;
+    scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
+    scanner.set_config(zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_ENABLE, 1);
+    std::vector<uint8_t> grey(static_cast<size_t>(picture.width) * picture.height);
+    for (size_t i = 0; i < grey.size(); ++i) grey[i] = picture.rgb[3 * i];
+    zbar::Image frame(picture.width, picture.height, "Y800", grey.data(), grey.size());
+    scanner.scan(frame);
+    Read read;
+    if (frame.symbol_begin() != frame.symbol_end()) read = {true, frame.symbol_begin()->get_data()};
+    frame.set_data(nullptr, 0);
+    return read;
+}
+
+struct Tally {
+    int right = 0, wrong = 0, failed = 0;
+    void add(const Read& read, const std::string& expected) {
+        (!read.found ? failed : read.text == expected ? right : wrong)++;
+    }
+};
+
+const char* ruleName(CharsetChoice::Rule rule) {
+    switch (rule) {
+        case CharsetChoice::Rule::Ascii: return "ascii";
+        case CharsetChoice::Rule::Utf8: return "utf-8";
+        case CharsetChoice::Rule::ProgramGbk: return "program";
+        case CharsetChoice::Rule::KanjiMode: return "kanji";
+        case CharsetChoice::Rule::Evidence: return "evidence";
+    }
+    return "";
+}
+
+std::string score(int value) { return value == CharsetChoice::kIllFormed ? "-" : std::to_string(value); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool table = argc > 1 && std::strcmp(argv[1], "--table") == 0;
+    const std::vector<Fixture> list = fixtures(std::string(MEROVASK_TEST_DATA) + "/charsets/symbols.txt");
+    if (list.empty()) {
+        std::fprintf(stderr, "bench_charset: no fixtures\n");
+        return 2;
+    }
+    if (table) std::printf("%-6s %-9s %6s %6s %6s  %-9s %-10s %s\n", "lang", "maker", "GBK", "SJIS", "Latin1", "rule", "chosen", "text");
+    std::map<std::string, Tally[3]> tallies;
+    int oursWrong = 0;
+    for (const Fixture& f : list) {
+        const platform::RgbImage picture = render(f.modules);
+        const Read mine = readOurs(picture);
+        Tally* t = tallies[f.language];
+        t[0].add(mine, f.text);
+        t[1].add(readZxing(picture), f.text);
+        t[2].add(readZbar(picture), f.text);
+        if (mine.found && mine.text != f.text) {
+            ++oursWrong;
+            std::fprintf(stderr, "wrong text: %s read as %s\n", f.text.c_str(), mine.text.c_str());
+        }
+        if (table) {
+            const CharsetChoice c = chooseCharset(f.bytes, false);
+            const std::string chosen = c.rule == CharsetChoice::Rule::Ascii ? "-" : charsetName(c.charset);
+            const bool evidence = c.rule == CharsetChoice::Rule::Evidence;
+            std::printf("%-6s %-9s %6s %6s %6s  %-9s %-10s %s%s\n", f.language.c_str(), f.maker.c_str(),
+                        evidence ? score(c.scores[0]).c_str() : "", evidence ? score(c.scores[1]).c_str() : "",
+                        evidence ? score(c.scores[2]).c_str() : "", ruleName(c.rule), chosen.c_str(), f.text.c_str(),
+                        mine.text == f.text ? "" : "   <- WRONG");
+        }
+    }
+    std::printf("\n%-8s %22s   %22s   %22s\n", "language", "ours right/wrong/fail", "zxing right/wrong/fail",
+                "zbar right/wrong/fail");
+    for (const auto& [language, t] : tallies) {
+        std::printf("%-8s %8d %6d %6d   %8d %6d %6d   %8d %6d %6d\n", language.c_str(), t[0].right, t[0].wrong, t[0].failed,
+                    t[1].right, t[1].wrong, t[1].failed, t[2].right, t[2].wrong, t[2].failed);
+    }
+    return oursWrong > 0 ? 1 : 0;
+}
