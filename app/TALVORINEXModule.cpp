@@ -69,7 +69,7 @@ int CTALVORINEXModule::Run() {
 
     CTALVORINEXMainWnd mainWnd;
     // A later start asks this one to come forward.
-    platform::InstanceChannel channel(instance, [&mainWnd] {
+    platform::InstanceChannel channel(instance, [&mainWnd](platform::InstanceRequest) {
         if (mainWnd.GetHWnd()) mainWnd.BringToFront();
     });
     return mainWnd.DoModal(nullptr);

@@ -11,19 +11,25 @@
 #include "cli/TracePicture.h"
 #include "decoder/SymbolReader.h"
 #include "platform/imaging.h"
+#include "platform/screen.h"
 #include "platform/text.h"
 
 namespace cli {
 
 const char* const kDecodeHelp =
     "merovask-cli decode [OPTIONS] FILE...\n"
-    "  Read the QR symbols in each FILE (PNG, JPEG, GIF or BMP; '-' for standard input) and\n"
-    "  print their texts as UTF-8, one line per symbol, top to bottom and left to right.\n"
+    "merovask-cli decode [OPTIONS] --screen\n"
+    "  Read the QR symbols in each FILE (PNG, JPEG, GIF or BMP; '-' for standard input), or on\n"
+    "  the screen, and print their texts as UTF-8, one line per symbol, top to bottom and left\n"
+    "  to right.\n"
+    "      --screen                read what the screen shows (every screen; on Wayland through\n"
+    "                              the desktop portal) in place of files\n"
     "  -j, --json                  one JSON object per symbol instead: {\"file\", \"text\",\n"
     "                              \"bytes\" (hexadecimal), \"version\", \"level\", \"corners\"} and,\n"
     "                              when the symbol has them, \"eci\", \"charset\" (how data without\n"
     "                              an ECI was read: UTF-8, GBK, Shift_JIS or ISO-8859-1),\n"
     "                              \"sequence\", \"mirrored\", \"inverted\"; or {\"file\", \"error\"}\n"
+    "                              (\"screen\":true in place of \"file\" with --screen)\n"
     "  -b, --bytes                 write each symbol's data bytes unchanged, with nothing added\n"
     "      --trace-picture OUT     draw what the reader saw over the (last) picture into OUT (PNG):\n"
     "                              finder candidates, grids fitted, symbols read; with the counts\n"
@@ -65,6 +71,7 @@ enum class Output { Text, Json, Bytes };
 struct Options {
     Output output = Output::Text;
     std::string tracePicture;
+    bool screen = false;
     std::vector<std::string> files;
 };
 
@@ -73,6 +80,7 @@ int parseOptions(int argc, char** argv, Options& options) {
         {"json", no_argument, nullptr, 'j'},
         {"bytes", no_argument, nullptr, 'b'},
         {"trace-picture", required_argument, nullptr, 't'},
+        {"screen", no_argument, nullptr, 's'},
         {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
@@ -86,12 +94,17 @@ int parseOptions(int argc, char** argv, Options& options) {
             case 'j': options.output = Output::Json; break;
             case 'b': options.output = Output::Bytes; break;
             case 't': options.tracePicture = optarg; break;
+            case 's': options.screen = true; break;
             case ':': return usageError(std::string("option '") + argv[optind - 1] + "' needs a value");
             case 'h': std::fputs(kDecodeHelp, stdout); return kExitOk;
             default: return usageError(std::string("unknown option '") + argv[optind - 1] + "'");
         }
     }
     for (int i = optind; i < argc; ++i) options.files.emplace_back(argv[i]);  // after "--"
+    if (options.screen) {
+        if (!options.files.empty()) return usageError("--screen reads the screen and takes no files");
+        return -1;
+    }
     if (options.files.empty()) return usageError("missing image file (use '-' for standard input)");
     return -1;
 }
@@ -102,8 +115,21 @@ enum class Outcome { Decoded, NoSymbol, Unreadable };
 // pixels that pictures are limited to.
 constexpr size_t kMaxStandardInput = size_t{100'000'000} * 4 + 1024;
 
-// Reads the picture of `file` ("-": standard input); returns the reason when it cannot.
-std::string loadPicture(const std::string& file, bool& stdinUsed, platform::RgbImage& picture) {
+// A picture to read: a file ("-": standard input) or the screen.
+struct Source {
+    std::string file;
+    bool screen = false;
+    std::string name() const { return screen ? "screen" : file; }
+};
+
+// Reads the picture of `source`; returns the reason when it cannot.
+std::string loadPicture(const Source& source, bool& stdinUsed, platform::RgbImage& picture) {
+    if (source.screen) {
+        platform::ScreenGrab grab = platform::GrabScreen();
+        picture = std::move(grab.picture);
+        return grab.detail;
+    }
+    const std::string& file = source.file;
     if (file != "-") return platform::decodeImageFile(file, picture);
     if (stdinUsed) return "standard input was read already";
     stdinUsed = true;
@@ -136,8 +162,13 @@ std::string number(double v) {
     return text;
 }
 
-std::string jsonSymbol(const std::string& file, const DecodedSymbol& s) {
-    std::string line = "{\"file\":" + jsonString(file) + ",\"text\":" + jsonString(printableText(s)) +
+// What a JSON line begins with: where its picture came from.
+std::string jsonSource(const Source& source) {
+    return source.screen ? "{\"screen\":true" : "{\"file\":" + jsonString(source.file);
+}
+
+std::string jsonSymbol(const Source& source, const DecodedSymbol& s) {
+    std::string line = jsonSource(source) + ",\"text\":" + jsonString(printableText(s)) +
                        ",\"bytes\":\"" + hex(s.bytes) + "\",\"version\":" + std::to_string(s.version) +
                        ",\"level\":\"" + levelLetter(s.ecLevel) + "\"";
     line += ",\"corners\":[";
@@ -171,15 +202,15 @@ void writeTrace(platform::RgbImage& picture, const ReadTrace& trace, const Pictu
     if (!error.empty()) printError(path + ": " + error);
 }
 
-// Reads one file and prints what it holds.
-Outcome decodeOne(const std::string& file, const Options& options, bool& stdinUsed) {
+// Reads one picture and prints what it holds.
+Outcome decodeOne(const Source& source, const Options& options, bool& stdinUsed) {
     const Output output = options.output;
     platform::RgbImage picture;
-    std::string reason = loadPicture(file, stdinUsed, picture);
+    std::string reason = loadPicture(source, stdinUsed, picture);
     PictureReading reading;
     Outcome outcome = Outcome::Unreadable;
     if (!reason.empty()) {
-        reason = "cannot read image: " + reason;
+        reason = (source.screen ? "cannot grab the screen: " : "cannot read image: ") + reason;
     } else {
         ReadTrace trace;
         reading = readPicture(picture, options.tracePicture.empty() ? nullptr : &trace);
@@ -192,15 +223,15 @@ Outcome decodeOne(const std::string& file, const Options& options, bool& stdinUs
     std::string out;
     if (outcome != Outcome::Decoded) {
         if (output != Output::Json) {
-            printError(file + ": " + reason);
+            printError(source.name() + ": " + reason);
             return outcome;
         }
-        out = "{\"file\":" + jsonString(file) + ",\"error\":" + jsonString(reason) + "}\n";
+        out = jsonSource(source) + ",\"error\":" + jsonString(reason) + "}\n";
     }
     for (const DecodedSymbol& symbol : reading.symbols) {
         switch (output) {
             case Output::Text: out += printableText(symbol) + "\n"; break;
-            case Output::Json: out += jsonSymbol(file, symbol); break;
+            case Output::Json: out += jsonSymbol(source, symbol); break;
             case Output::Bytes: out += symbol.bytes; break;
         }
     }
@@ -217,9 +248,12 @@ int runDecode(int argc, char** argv) {
     Options options;
     if (const int status = parseOptions(argc, argv, options); status != -1) return status;
 
+    std::vector<Source> sources;
+    if (options.screen) sources.push_back(Source{"", true});
+    for (const std::string& file : options.files) sources.push_back(Source{file, false});
     bool stdinUsed = false, noSymbol = false, failed = false;
-    for (const std::string& file : options.files) {
-        switch (decodeOne(file, options, stdinUsed)) {
+    for (const Source& source : sources) {
+        switch (decodeOne(source, options, stdinUsed)) {
             case Outcome::Decoded: break;
             case Outcome::NoSymbol: noSymbol = true; break;
             case Outcome::Unreadable: failed = true; break;

@@ -185,22 +185,31 @@ private:
     std::string path_;
 };
 
+// What a later start asks of the running instance.
+enum class InstanceRequest {
+    Foreground,  // come forward
+    ScanScreen,  // read what is on the screen (and come forward with the result)
+};
+
 // The way a later start reaches the running instance: a local socket beside the lock file
 // ("<name>.socket" for "<name>.lock"), only for this user. The instance that owns the lock
-// listens; a later start that finds the lock taken asks it to come forward.
+// listens; a later start that finds the lock taken sends it a request.
 class InstanceChannel {
 public:
     // Listens beside `mutex`'s lock (which the caller owns); `onRequest` runs in this thread's
     // event loop for every request. listening() is false when the socket cannot be made.
-    InstanceChannel(const NamedMutex& mutex, std::function<void()> onRequest);
+    InstanceChannel(const NamedMutex& mutex, std::function<void(InstanceRequest)> onRequest);
     ~InstanceChannel();
     InstanceChannel(const InstanceChannel&) = delete;
     InstanceChannel& operator=(const InstanceChannel&) = delete;
     bool listening() const;
 
-    // Asks the instance holding `mutex`'s lock to come forward. False when it cannot be reached
+    // Sends `request` to the instance holding `mutex`'s lock. False when it cannot be reached
     // (none listens, or no answer within `timeoutMs`).
-    static bool requestForeground(const NamedMutex& mutex, int timeoutMs);
+    static bool send(const NamedMutex& mutex, InstanceRequest request, int timeoutMs);
+    static bool requestForeground(const NamedMutex& mutex, int timeoutMs) {
+        return send(mutex, InstanceRequest::Foreground, timeoutMs);
+    }
 
 private:
     struct Listener;

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/qt/window_internal.h"
 #include "platform/shell.h"
@@ -20,7 +21,13 @@ namespace platform {
 
 namespace {
 
+// One line per request.
 constexpr char kForegroundRequest[] = "foreground\n";
+constexpr char kScanScreenRequest[] = "scan-screen\n";
+
+const char* requestLine(InstanceRequest request) {
+    return request == InstanceRequest::ScanScreen ? kScanScreenRequest : kForegroundRequest;
+}
 
 std::string lockDirectory() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -69,10 +76,10 @@ NamedMutex::~NamedMutex() {
 
 struct InstanceChannel::Listener {
     QLocalServer server;
-    std::function<void()> onRequest;
+    std::function<void(InstanceRequest)> onRequest;
 };
 
-InstanceChannel::InstanceChannel(const NamedMutex& mutex, std::function<void()> onRequest) {
+InstanceChannel::InstanceChannel(const NamedMutex& mutex, std::function<void(InstanceRequest)> onRequest) {
     if (!mutex.owned() || mutex.path().empty()) return;
     auto listener = std::make_unique<Listener>();
     listener->onRequest = std::move(onRequest);
@@ -86,11 +93,14 @@ InstanceChannel::InstanceChannel(const NamedMutex& mutex, std::function<void()> 
         while (QLocalSocket* socket = raw->server.nextPendingConnection()) {
             auto readRequest = [raw, socket] {
                 if (!socket->canReadLine()) return;
-                const bool request = socket->readLine(64) == kForegroundRequest;
+                const QByteArray line = socket->readLine(64);
                 socket->disconnectFromServer();
+                std::optional<InstanceRequest> request;
+                if (line == kForegroundRequest) request = InstanceRequest::Foreground;
+                if (line == kScanScreenRequest) request = InstanceRequest::ScanScreen;
                 if (request && raw->onRequest) {
                     qtdetail::EntryGuard guard;
-                    raw->onRequest();
+                    raw->onRequest(*request);
                 }
             };
             QObject::connect(socket, &QLocalSocket::readyRead, socket, readRequest);
@@ -105,12 +115,12 @@ InstanceChannel::~InstanceChannel() = default;
 
 bool InstanceChannel::listening() const { return listener_ && listener_->server.isListening(); }
 
-bool InstanceChannel::requestForeground(const NamedMutex& mutex, int timeoutMs) {
+bool InstanceChannel::send(const NamedMutex& mutex, InstanceRequest request, int timeoutMs) {
     if (mutex.path().empty()) return false;
     QLocalSocket socket;
     socket.connectToServer(socketPathOf(mutex));
     if (!socket.waitForConnected(timeoutMs)) return false;
-    socket.write(kForegroundRequest);
+    socket.write(requestLine(request));
     const bool sent = socket.waitForBytesWritten(timeoutMs);
     socket.disconnectFromServer();
     return sent;

@@ -39,7 +39,8 @@
 // - WM_DESTROY then WM_NCDESTROY (children before the window's WM_NCDESTROY) on destruction.
 // A message sent or posted to a window that no longer exists is dropped.
 //
-// Everything here is for the user-interface thread only; an Application must exist.
+// Everything here is for the user-interface thread only (but PostMessageFromAnyThread); an
+// Application must exist.
 #pragma once
 
 #include <cstdint>
@@ -125,6 +126,9 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 // menu), by the layer itself. A null hwnd posts a thread message (delivered to no window, but it
 // wakes a waiting GetMessage). False for an invalid non-null window.
 bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+// As PostMessage, but safe from any thread (a worker handing back its result): the message is
+// posted on the user-interface thread. False when no Application exists.
+bool PostMessageFromAnyThread(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 // Marks a quit as waiting (WM_QUIT with wParam = exitCode). It stays waiting until GetMessage
 // or PeekMessage with PM_REMOVE takes it, so enclosing loops that test for it end too.
 void PostQuitMessage(int exitCode);

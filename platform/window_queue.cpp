@@ -138,6 +138,14 @@ bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+bool PostMessageFromAnyThread(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return false;
+    QMetaObject::invokeMethod(
+        app, [=] { PostMessage(hwnd, msg, wParam, lParam); }, Qt::QueuedConnection);
+    return true;
+}
+
 void PostQuitMessage(int exitCode) {
     qtdetail::queueState().quitWaiting = true;
     qtdetail::queueState().quitCode = exitCode;
