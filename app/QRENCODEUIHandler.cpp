@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -153,6 +154,15 @@ HWND CQRENCODEUIHandler::CreateOptionList(int id, const std::vector<std::u16stri
 // Messages.
 
 bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_COMMAND && lParam != 0 && IsContentField(reinterpret_cast<HWND>(lParam))) {
+        // A field that refused typing or a paste says so; its next change takes the note away.
+        if (HIWORD(wParam) == EN_MAXTEXT) {
+            ShowNote(kTooLongText);
+        } else if (HIWORD(wParam) == EN_CHANGE && NoteText() == kTooLongText) {
+            ShowNote(u"");
+        }
+        return false;
+    }
     if (msg == WM_COMMAND) return OnCommand(LOWORD(wParam), result);
     if (msg == WM_CONTEXTMENU) {
         if (reinterpret_cast<HWND>(wParam) != m_hPreview) return false;
@@ -173,6 +183,8 @@ bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPA
             Generate();
         } else if (item == IDC_SAVE) {
             Save();
+        } else if (item == IDC_USE_UTF8) {
+            UseUtf8();
         } else {
             return false;
         }
@@ -250,8 +262,17 @@ void CQRENCODEUIHandler::Generate() {
     const bool utf8 = encoding == 1;
     auto encoder = std::make_unique<CQREncoder>();
     bool ok = false;
+    ShowNote(u"");
+    ShowUtf8Offer(u"");
     // Text that no symbol holds is refused before it is converted (it may be megabytes).
-    if (text.size() <= static_cast<size_t>(kMaxContentLength)) {
+    const size_t missing = text.size() <= static_cast<size_t>(kMaxContentLength) && !utf8
+                               ? platform::firstUnmappable(platform::kCodePageAnsi, text)
+                               : std::u16string::npos;
+    if (missing != std::u16string::npos) {
+        // A character GBK lacks would become '?' in the symbol: no symbol, and UTF-8 offered.
+        const size_t length = missing + 1 < text.size() && (text[missing] & 0xFC00) == 0xD800 ? 2 : 1;
+        ShowUtf8Offer(MissingCharacterText(std::u16string_view(text).substr(missing, length)));
+    } else if (text.size() <= static_cast<size_t>(kMaxContentLength)) {
         // The terminating zero is part of the data: every symbol ends with one 0x00 byte.
         const std::string bytes =
             platform::wideToMultiByte(utf8 ? platform::kCodePageUtf8 : platform::kCodePageAnsi, text, true);
@@ -308,6 +329,58 @@ void CQRENCODEUIHandler::ReleaseSymbolImage() {
         m_bmpSymbol = nullptr;
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// The note under the preview.
+
+std::u16string CQRENCODEUIHandler::MissingCharacterText(std::u16string_view character) {
+    char32_t cp = character.empty() ? 0 : character[0];
+    if (character.size() == 2) cp = 0x10000 + ((cp - 0xD800) << 10) + (character[1] - 0xDC00);
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+    const std::string codeText = code;
+    return u"GB2312 没有“" + std::u16string(character) + u"”（" + std::u16string(codeText.begin(), codeText.end()) +
+           u"），点此改用 UTF-8";
+}
+
+std::u16string CQRENCODEUIHandler::NoteText() const {
+    CBkWindow* note = m_pMainWnd->GetItem(IDC_NOTE);
+    return note ? note->GetInnerText() : std::u16string();
+}
+
+bool CQRENCODEUIHandler::OffersUtf8() const {
+    CBkWindow* offer = m_pMainWnd->GetItem(IDC_USE_UTF8);
+    return offer && offer->IsVisible();
+}
+
+void CQRENCODEUIHandler::ShowNote(std::u16string_view text) {
+    if (NoteText() != text) m_pMainWnd->SetItemText(IDC_NOTE, std::u16string(text));
+}
+
+void CQRENCODEUIHandler::ShowUtf8Offer(std::u16string_view text) {
+    CBkWindow* offer = m_pMainWnd->GetItem(IDC_USE_UTF8);
+    if (!offer) return;
+    const bool show = !text.empty();
+    if (show) {
+        ShowNote(u"");
+        m_pMainWnd->SetItemText(IDC_USE_UTF8, std::u16string(text));
+    }
+    if (offer->IsVisible() == show) return;
+    const unsigned invisible = BkWndState_Invisible;
+    m_pMainWnd->GetView().ModifyItemState(offer, show ? 0u : invisible, show ? invisible : 0u);
+    m_pMainWnd->GetView().InvalidateRect(offer->GetRect());
+}
+
+void CQRENCODEUIHandler::UseUtf8() {
+    platform::ComboBox_SetCurSel(m_hEncodingList, 1);
+    Generate();
+}
+
+bool CQRENCODEUIHandler::IsContentField(HWND window) const {
+    return window == m_hTextContent || std::find(m_hTabContent.begin(), m_hTabContent.end(), window) != m_hTabContent.end();
+}
+
+// ---------------------------------------------------------------------------------------------
 
 void CQRENCODEUIHandler::ClearPreview() {
     m_preview.Clear();

@@ -37,6 +37,9 @@ public:
     static constexpr int IDC_SAVE = 2161;
     static constexpr int IDC_PREVIEW = 2171;
     static constexpr int IDC_ENCODING_LIST = 2181;
+    // The page's one-line note under the preview, and the offer to switch to UTF-8 in its place.
+    static constexpr int IDC_NOTE = 2191;
+    static constexpr int IDC_USE_UTF8 = 2192;
     static constexpr int kTabCount = 9;
     static constexpr int kTextTab = 8;
     static constexpr int kPreviewSide = 330;
@@ -44,6 +47,11 @@ public:
     // converted: no symbol holds it (every character takes at least one byte, a surrogate pair
     // at least one, and a symbol at most 7089 bytes).
     static constexpr int kMaxContentLength = 2 * CQREncoder::kMaxSourceLength;
+
+    // The note shown when typing or a paste would take a field past kMaxContentLength.
+    static constexpr std::u16string_view kTooLongText = u"内容太长：一个二维码装不下更多文字";
+    // The offer generate makes instead of a symbol when GB2312 (GBK) lacks `character`.
+    static std::u16string MissingCharacterText(std::u16string_view character);
 
     // The credit text the first symbol carries after the content.
     static constexpr std::u16string_view kCreditText = u"本软件由Kestrawin出品\n\rhttps://merovask.org";
@@ -74,6 +82,9 @@ public:
     int SymbolPixels() const { return m_nSymbolPixels; }
     // The last successful generation's matrix, row by row from the top, 1 = dark.
     const std::vector<uint8_t>& SymbolModules() const { return m_symbolModules; }
+    // What the note under the preview says, and whether the offer to use UTF-8 shows instead.
+    std::u16string NoteText() const;
+    bool OffersUtf8() const;
     // The message box of a failed save while it is on show, else null.
     CBkSafeMsgBox* SaveFailureBox() const { return m_pSaveFailureBox; }
     // The 330 x 330 preview image.
@@ -103,6 +114,12 @@ private:
     HWND CreateOptionList(int id, const std::vector<std::u16string>& items, int initialSelection);
     void DrawSymbol(const CQREncoder& encoder);
     void ClearPreview();
+    // The note under the preview (empty hides it) and the offer to use UTF-8 (empty hides it).
+    void ShowNote(std::u16string_view text);
+    void ShowUtf8Offer(std::u16string_view text);
+    // The offer accepted: UTF-8 chosen and the symbol made.
+    void UseUtf8();
+    bool IsContentField(HWND window) const;
     void ShowSaveFailure(const std::u16string& text);
     void ReleaseSymbolImage();
     int CurrentTab() const;

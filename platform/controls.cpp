@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDropEvent>
 #include <QEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -384,8 +385,9 @@ private:
     std::vector<Pending> pending_;
 };
 
-// A multi-line field refuses, whole, a paste or drop that would take it past its limit: cutting
-// it would lose its end unseen, and laying out megabytes would hold up the program for seconds.
+// A multi-line field refuses, whole, a paste, a drop or a typed character that would take it
+// past its limit, and tells its parent (EN_MAXTEXT): cutting the text would lose its end unseen,
+// and laying out megabytes would hold up the program for seconds.
 class MultiLineEdit : public QPlainTextEdit {
 public:
     MultiLineEdit(HWND hwnd, QWidget* parent) : QPlainTextEdit(parent), hwnd_(hwnd) {}
@@ -393,16 +395,49 @@ public:
 protected:
     void insertFromMimeData(const QMimeData* source) override {
         EntryGuard guard;
-        WindowPtr w = lookup(hwnd_);
-        if (w && w->control && w->control->limit > 0 && source && source->hasText()) {
-            const QTextCursor cursor = textCursor();
-            const qsizetype kept = document()->characterCount() - 1 - (cursor.selectionEnd() - cursor.selectionStart());
-            if (kept + source->text().size() > w->control->limit) return;
-        }
+        if (source && source->hasText() && refused(source->text().size())) return;
         QPlainTextEdit::insertFromMimeData(source);
     }
 
+    void keyPressEvent(QKeyEvent* e) override {
+        // Printable text, or the line break Enter makes; shortcuts carry control characters.
+        const QString typed = e->text();
+        const bool inserts = !typed.isEmpty() && (typed.front().isPrint() || typed.front() == u'\r' ||
+                                                  typed.front() == u'\n' || typed.front().isSurrogate());
+        if (inserts && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            EntryGuard guard;
+            if (refused(typed.size())) {
+                e->accept();
+                return;
+            }
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+
+    void inputMethodEvent(QInputMethodEvent* e) override {
+        if (!e->commitString().isEmpty()) {
+            EntryGuard guard;
+            if (refused(e->commitString().size())) {
+                e->accept();
+                return;
+            }
+        }
+        QPlainTextEdit::inputMethodEvent(e);
+    }
+
 private:
+    // True, with EN_MAXTEXT sent, when `inserted` characters in place of the selection would take
+    // the field past its limit.
+    bool refused(qsizetype inserted) {
+        WindowPtr w = lookup(hwnd_);
+        if (!w || !w->control || w->control->limit <= 0) return false;
+        const QTextCursor cursor = textCursor();
+        const qsizetype kept = document()->characterCount() - 1 - (cursor.selectionEnd() - cursor.selectionStart());
+        if (kept + inserted <= w->control->limit) return false;
+        notifyParent(hwnd_, EN_MAXTEXT);
+        return true;
+    }
+
     HWND hwnd_;
 };
 
@@ -480,9 +515,11 @@ bool createControl(WindowRecord& rec, QWidget* parentWidget) {
                 if (!w || !w->control || w->control->settingText) return;
                 ControlState& st = *w->control;
                 if (st.limit > 0 && st.multi->toPlainText().size() > st.limit) {
+                    // Text that came past the checks above (an input method's own edits).
                     QSignalBlocker block(st.multi);
                     st.multi->setPlainText(st.multi->toPlainText().left(st.limit));
                     st.multi->moveCursor(QTextCursor::End);
+                    notifyParent(hwnd, EN_MAXTEXT);
                 }
                 st.modified = true;
                 notifyParent(hwnd, EN_CHANGE);

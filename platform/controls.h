@@ -8,8 +8,8 @@
 //   ES_NUMBER: digits only, ES_READONLY, ES_CENTER / ES_RIGHT). WS_BORDER draws a frame.
 //   Messages: WM_SETTEXT / WM_GETTEXT (wParam = buffer size in char16_t, lParam = char16_t*) /
 //   WM_GETTEXTLENGTH, WM_SETFONT (wParam = HFONT) / WM_GETFONT, EM_SETSEL (0, -1 selects all),
-//   EM_GETSEL, EM_LIMITTEXT (0 = no limit; a multi-line field refuses, whole, a paste or drop
-//   that would pass it, and cuts typed text to it), EM_SETREADONLY, EM_SETPASSWORDCHAR,
+//   EM_GETSEL, EM_LIMITTEXT (0 = no limit; a multi-line field refuses, whole, a paste, drop or
+//   typed character that would pass it, and notifies EN_MAXTEXT), EM_SETREADONLY, EM_SETPASSWORDCHAR,
 //   EM_SETMARGINS, EM_SETMODIFY / EM_GETMODIFY, EM_GETLINECOUNT, WM_PASTE (the clipboard's
 //   text at the caret, as the user's paste).
 //   Multi-line text reads with CR LF line ends (any of CR LF, LF, CR is taken when set).

@@ -110,8 +110,10 @@ private:
 const char* const kGbkName = "CP936";
 const char* const kShiftJisName = "CP932";
 
-// To the double-byte code page iconv knows as `codePageName`.
-std::string wideToDoubleByte(std::u16string_view text, const char* codePageName) {
+// To the double-byte code page iconv knows as `codePageName`. With `firstMissing`, the offset
+// in `text` of the first character the code page lacks goes there (npos when none is missing).
+std::string wideToDoubleByte(std::u16string_view text, const char* codePageName, size_t* firstMissing = nullptr) {
+    if (firstMissing) *firstMissing = std::u16string_view::npos;
     IconvConverter converter(codePageName, "UTF-32LE");
     std::string out;
     out.reserve(text.size() * 2);
@@ -121,6 +123,7 @@ std::string wideToDoubleByte(std::u16string_view text, const char* codePageName)
             out += static_cast<char>(cp);
             continue;
         }
+        const size_t start = i;
         if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
@@ -134,6 +137,7 @@ std::string wideToDoubleByte(std::u16string_view text, const char* codePageName)
             out.append(buffer, size);
         } else {
             out += '?';
+            if (firstMissing && *firstMissing == std::u16string_view::npos) *firstMissing = start;
         }
     }
     return out;
@@ -247,6 +251,13 @@ std::string wideToMultiByte(unsigned codePage, std::u16string_view text, bool wi
     }
     if (withTerminator) out += '\0';
     return out;
+}
+
+size_t firstUnmappable(unsigned codePage, std::u16string_view text) {
+    size_t first = std::u16string_view::npos;
+    if (codePage == kCodePageAnsi || codePage == kCodePageGbk) wideToDoubleByte(text, kGbkName, &first);
+    if (codePage == kCodePageShiftJis) wideToDoubleByte(text, kShiftJisName, &first);
+    return first;
 }
 
 std::u16string multiByteToWide(unsigned codePage, std::string_view bytes) {

@@ -18,6 +18,10 @@ inline constexpr unsigned kCodePageShiftJis = 932;
 // of a zero-terminated string gives. An unknown code page gives an empty result.
 std::string wideToMultiByte(unsigned codePage, std::u16string_view text, bool withTerminator);
 
+// Where the first character that the code page cannot hold (and wideToMultiByte makes '?')
+// starts in `text`, or npos when it holds them all. UTF-8 holds every character.
+size_t firstUnmappable(unsigned codePage, std::u16string_view text);
+
 // Bytes to UTF-16. In UTF-8 each ill-formed sequence becomes U+FFFD; in GBK a byte or pair
 // that is not a character becomes '?'. Zero bytes are kept as U+0000.
 std::u16string multiByteToWide(unsigned codePage, std::string_view bytes);

@@ -208,13 +208,50 @@ TEST_F(MakePage, AMegabytePasteIsRefusedWholeAndLongTextIsNeverConverted) {
     SetText(CQRENCODEUIHandler::kTextTab, u"kept");
     paste(megabyte);
     EXPECT_EQ(Text(CQRENCODEUIHandler::kTextTab), u"kept");
+    EXPECT_EQ(Page().NoteText(), CQRENCODEUIHandler::kTooLongText);
     paste(u" and pasted");
     EXPECT_EQ(Text(CQRENCODEUIHandler::kTextTab), u"kept and pasted");
+    EXPECT_EQ(Page().NoteText(), u"") << "the next change takes the note away";
     // Text the program sets is not held to the limit: generate refuses it unconverted.
     SetText(CQRENCODEUIHandler::kTextTab, megabyte);
     ClickItem(CQRENCODEUIHandler::IDC_GENERATE);
     EXPECT_FALSE(Page().HasSymbol());
     EXPECT_TRUE(AllWhite(Preview()));
+}
+
+TEST_F(MakePage, TypingPastTheLimitIsRefusedWithThePastesNoteAndKeepsTheTextsEnd) {
+    HWND field = Page().ContentWindow(CQRENCODEUIHandler::kTextTab);
+    const std::u16string full = std::u16string(CQRENCODEUIHandler::kMaxContentLength - 3, u'x') + u"end";
+    SetText(CQRENCODEUIHandler::kTextTab, full);
+    platform::SetFocus(field);
+    platform::Edit_SetSel(field, 0, 0);
+    input::InjectText(field, u"a");
+    Pump();
+    EXPECT_EQ(Text(CQRENCODEUIHandler::kTextTab), full);
+    EXPECT_EQ(Page().NoteText(), CQRENCODEUIHandler::kTooLongText);
+    input::InjectKey(field, VK_DELETE);  // one character fewer: one may be typed again
+    input::InjectText(field, u"ab");
+    Pump();
+    EXPECT_EQ(Text(CQRENCODEUIHandler::kTextTab), u"a" + full.substr(1));
+    EXPECT_EQ(Page().NoteText(), CQRENCODEUIHandler::kTooLongText);
+}
+
+TEST_F(MakePage, Gb2312RefusesCharactersGbkLacksAndTheOfferSwitchesToUtf8) {
+    ComboBox_SetCurSel(Page().EncodingList(), 0);
+    const std::u16string text = u"中文 😀 한국어";
+    GenerateText(text);
+    EXPECT_FALSE(Page().HasSymbol());
+    EXPECT_TRUE(AllWhite(Preview()));
+    ASSERT_TRUE(Page().OffersUtf8());
+    EXPECT_EQ(wnd->GetItem(CQRENCODEUIHandler::IDC_USE_UTF8)->GetInnerText(),
+              CQRENCODEUIHandler::MissingCharacterText(u"😀"));
+    EXPECT_EQ(CQRENCODEUIHandler::MissingCharacterText(u"한"), u"GB2312 没有“한”（U+D55C），点此改用 UTF-8");
+
+    ClickItem(CQRENCODEUIHandler::IDC_USE_UTF8);
+    EXPECT_EQ(platform::ComboBox_GetCurSel(Page().EncodingList()), 1);
+    ASSERT_TRUE(Page().HasSymbol());
+    EXPECT_EQ(readSymbol(Preview()).text.substr(0, text.size()), text);
+    EXPECT_FALSE(Page().OffersUtf8());
 }
 
 TEST_F(MakePage, SaveDialogOffersTheFourFiltersAndATimeName) {
