@@ -3,8 +3,8 @@
 // category and in total how many pictures each reader read right, read wrong or missed, and the
 // time each took.
 //
-//   bench_corpus CORPUS_DIR|MANIFEST [--category NAME] [--readers ours,zxing,zbar]
-//                [--list-failures] [--json] [--floors FILE]
+//   bench_corpus CORPUS_DIR|MANIFEST [--category NAME] [--readers ours,zxing,zbar,zxing-wasm]
+//                [--zxing-wasm SCRIPT] [--list-failures] [--stages] [--json] [--floors FILE]
 //
 // A picture counts as right for a reader when every symbol it holds was returned with its text
 // or its data bytes; as wrong when the reader returned any symbol whose text and bytes match
@@ -20,17 +20,27 @@
 // has no inverted or mirrored option of its own); zbar reads QR only, with its retry on the
 // inverted picture and its data as raw bytes. zbar reads grey only, so the conversion from
 // RGB is inside its timing, as it is inside ours.
+//
+// With --zxing-wasm SCRIPT (bench/corpus/zxing_wasm.mjs, its package installed), the newest
+// zxing-cpp built to WebAssembly reads the same decoded pixels in node, one process per
+// category, as a fourth column. Its texts are judged like the others'; its time is
+// WebAssembly's in node, not comparable with the readers in this process, and has no ratio.
 #define ZX_USE_UTF8
 #include <zbar.h>
 
 #include <ZXing/ReadBarcode.h>
+#include <ZXing/ZXVersion.h>
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <cstring>
 #include <map>
 #include <set>
 #include <sstream>
@@ -97,7 +107,8 @@ struct Tally {
     }
 };
 
-const char* const kReaders[] = {"ours", "zxing", "zbar"};
+const char* const kReaders[] = {"ours", "zxing", "zbar", "zxing-wasm"};
+const char* const kNodeReader = "zxing-wasm";  // not in this process: no time ratio
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -206,6 +217,78 @@ struct Floor {
     int codes = -1;  // -1: none
 };
 
+// The text cut to about 60 bytes, on a character boundary.
+std::string shortText(const std::string& s) {
+    if (s.size() <= 60) return s;
+    size_t end = 57;
+    while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
+    return s.substr(0, end) + "...";
+}
+
+std::string quoted(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Reads the pictures of `indices` (one category) with the node script: writes their RGBA
+// pixels and a list into `dir`, runs node once, and fills their results. Returns an empty
+// string or the reason.
+std::string readCategoryWithNode(const std::string& script, const std::filesystem::path& dir, const std::vector<Picture>& pictures,
+                                 const std::vector<size_t>& indices, std::vector<ReaderResult>& out) {
+    const std::filesystem::path list = dir / "list";
+    std::ofstream listFile(list);
+    for (size_t k = 0; k < indices.size(); ++k) {
+        platform::RgbImage image;
+        const std::string error = platform::decodeImageFile(pictures[indices[k]].file, image);
+        if (!error.empty()) return pictures[indices[k]].file + ": " + error;
+        const size_t count = static_cast<size_t>(image.width) * image.height;
+        std::string rgba(count * 4, '\xff');
+        for (size_t i = 0; i < count; ++i) std::memcpy(&rgba[4 * i], &image.rgb[3 * i], 3);
+        const std::filesystem::path path = dir / (std::to_string(k) + ".rgba");
+        std::ofstream(path, std::ios::binary).write(rgba.data(), static_cast<std::streamsize>(rgba.size()));
+        listFile << image.width << ' ' << image.height << ' ' << path.string() << '\n';
+    }
+    listFile.close();
+    FILE* node = popen(("node " + quoted(script) + " " + quoted(list.string())).c_str(), "r");
+    if (!node) return "cannot start node";
+    char* line = nullptr;
+    size_t capacity = 0, k = 0;
+    std::string error;
+    while (error.empty() && getline(&line, &capacity, node) > 0) {
+        const Json j = Json::parse(line, nullptr, false);
+        if (j.is_discarded() || k >= indices.size() || !j.contains("ms") || !j.contains("symbols")) {
+            error = "unexpected output from " + script + ": " + shortText(line);
+            break;
+        }
+        ReaderResult& r = out[indices[k++]];
+        r.seconds = j["ms"].get<double>() / 1000;
+        for (const Json& symbol : j["symbols"]) r.symbols.push_back({symbol["text"], hexBytes(symbol["hex"])});
+    }
+    free(line);
+    const int status = pclose(node);
+    if (error.empty() && (status != 0 || k != indices.size()))
+        error = "node " + script + " failed after " + std::to_string(k) + " of " + std::to_string(indices.size()) +
+                " pictures of " + pictures[indices.front()].category;
+    return error;
+}
+
+// The newest zxing-cpp's results for every picture, read in node a category at a time.
+// Returns an empty string or the reason.
+std::string readWithNode(const std::string& script, const std::vector<Picture>& pictures, std::vector<ReaderResult>& out) {
+    out.assign(pictures.size(), ReaderResult{});
+    std::map<std::string, std::vector<size_t>> byCategory;
+    for (size_t i = 0; i < pictures.size(); ++i) byCategory[pictures[i].category].push_back(i);
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("bench_corpus_" + std::to_string(getpid()));
+    for (const auto& [category, indices] : byCategory) {
+        std::filesystem::create_directories(dir);
+        const std::string error = readCategoryWithNode(script, dir, pictures, indices, out);
+        std::filesystem::remove_all(dir);
+        if (!error.empty()) return error;
+    }
+    return "";
+}
+
 // Reads "CATEGORY PICTURES [CODES]" lines. Returns an empty string or the reason.
 std::string loadFloors(const std::string& path, std::map<std::string, Floor>& floors) {
     std::ifstream in(path);
@@ -223,14 +306,6 @@ std::string loadFloors(const std::string& path, std::map<std::string, Floor>& fl
         if (!floors.emplace(category, floor).second) return path + ": two floors for " + category;
     }
     return "";
-}
-
-// The text cut to about 60 bytes, on a character boundary.
-std::string shortText(const std::string& s) {
-    if (s.size() <= 60) return s;
-    size_t end = 57;
-    while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
-    return s.substr(0, end) + "...";
 }
 
 // What a reader returned, on one line (control characters as spaces).
@@ -311,7 +386,11 @@ void printTable(const Summary& s) {
         pictures += s.pictures.at(category), codes += s.codes.at(category);
     }
     printRow(s, "total", pictures, codes, totals(s));
-    std::printf("right, wrong, nf: pictures (right: every symbol read, or none where there is none); codes: symbols read right\n");
+    std::printf("right, wrong, nf: pictures (right: every symbol read, or none where there is none); codes: symbols read right\n"
+                "zxing: zxing-cpp %d.%d in this process; zbar: zbar in this process\n", ZXING_VERSION_MAJOR, ZXING_VERSION_MINOR);
+    if (std::find(s.readers.begin(), s.readers.end(), kNodeReader) != s.readers.end())
+        std::printf("zxing-wasm: the newest zxing-cpp built to WebAssembly (bench/corpus/package.json), in node, one process per\n"
+                    "  category, on the same pixels: its time is not comparable with the readers in this process (no ratio)\n");
     std::string claims;
     for (const auto& [category, tallies] : s.byCategory) {
         const auto ours = tallies.find("ours");
@@ -392,15 +471,15 @@ void printStages(const Summary& s) {
 }
 
 int usage() {
-    std::cerr << "usage: bench_corpus CORPUS_DIR|MANIFEST [--category NAME] [--readers ours,zxing,zbar]\n"
-                 "                    [--list-failures] [--stages] [--json] [--floors FILE]\n";
+    std::cerr << "usage: bench_corpus CORPUS_DIR|MANIFEST [--category NAME] [--readers ours,zxing,zbar,zxing-wasm]\n"
+                 "                    [--zxing-wasm SCRIPT] [--list-failures] [--stages] [--json] [--floors FILE]\n";
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string manifest, category, floorsPath, readerList = "ours,zxing,zbar";
+    std::string manifest, category, floorsPath, wasmScript, readerList;
     bool json = false, listFailures = false, stages = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -411,18 +490,25 @@ int main(int argc, char** argv) {
         else if (a == "--category" && hasValue) category = argv[++i];
         else if (a == "--floors" && hasValue) floorsPath = argv[++i];
         else if (a == "--readers" && hasValue) readerList = argv[++i];
+        else if (a == "--zxing-wasm" && hasValue) wasmScript = argv[++i];
         else if (a.rfind("--", 0) != 0 && manifest.empty()) manifest = a;
         else return usage();
     }
     if (manifest.empty()) return usage();
+    if (readerList.empty()) readerList = wasmScript.empty() ? "ours,zxing,zbar" : "ours,zxing,zbar,zxing-wasm";
     if (std::filesystem::is_directory(manifest)) manifest = (std::filesystem::path(manifest) / "manifest.jsonl").string();
 
     Summary summary;
     for (const char* r : kReaders)
         if (("," + readerList + ",").find(std::string(",") + r + ",") != std::string::npos) summary.readers.push_back(r);
     if (summary.readers.empty()) return usage();
+    if (std::find(summary.readers.begin(), summary.readers.end(), kNodeReader) != summary.readers.end() && wasmScript.empty()) {
+        std::cerr << "bench_corpus: the zxing-wasm reader needs --zxing-wasm SCRIPT\n";
+        return 2;
+    }
     if (summary.readers.front() == "ours")
-        for (size_t i = 1; i < summary.readers.size(); ++i) summary.peers.push_back(summary.readers[i].c_str());
+        for (size_t i = 1; i < summary.readers.size(); ++i)
+            if (summary.readers[i] != kNodeReader) summary.peers.push_back(summary.readers[i].c_str());
     std::map<std::string, Floor> floors;
     std::vector<Picture> pictures;
     std::set<std::string> categories;
@@ -433,7 +519,16 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    for (const Picture& p : pictures) {
+    std::vector<ReaderResult> wasmResults;
+    if (std::find(summary.readers.begin(), summary.readers.end(), kNodeReader) != summary.readers.end())
+        error = readWithNode(wasmScript, pictures, wasmResults);
+    if (!error.empty()) {
+        std::cerr << "bench_corpus: " << error << "\n";
+        return 1;
+    }
+
+    for (size_t index = 0; index < pictures.size(); ++index) {
+        const Picture& p = pictures[index];
         platform::RgbImage image;
         error = platform::decodeImageFile(p.file, image);
         if (!error.empty()) {
@@ -442,7 +537,10 @@ int main(int argc, char** argv) {
         }
         std::map<std::string, ReaderResult> results;
         for (const std::string& r : summary.readers) {
-            ReaderResult result = r == "ours" ? readOurs(image) : r == "zxing" ? readZxing(image) : readZbar(image);
+            ReaderResult result = r == "ours"       ? readOurs(image)
+                                  : r == "zxing"    ? readZxing(image)
+                                  : r == "zbar"     ? readZbar(image)
+                                                    : std::move(wasmResults[index]);
             judge(p, result);
             if (r == "ours" && result.verdict == Verdict::Wrong)
                 summary.oursWrong.push_back(p.file + returnedTexts(result.symbols));
