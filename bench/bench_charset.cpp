@@ -5,7 +5,11 @@
 // each candidate, the rule that decided and the set chosen. A wrong text from ours makes the
 // program exit with status 1.
 //
-//   bench_charset [--table]
+// With --texts FILE (lines LANGUAGE<TAB>TEXT, as tests/data/charsets/texts.txt or the output of
+// bench/charset_catalogues.py) the decision alone runs on each text's bytes, without symbols:
+// right and wrong per language, the wrong ones listed.
+//
+//   bench_charset [--table | --texts FILE]
 #include <zbar.h>
 // after zbar's headers, whose Error its macros would clash with
 #include <ZXing/ReadBarcode.h>
@@ -19,9 +23,11 @@
 #include <vector>
 
 #include "decoder/BitMatrix.h"
+#include "decoder/CharacterSets.h"
 #include "decoder/CharsetChoice.h"
 #include "decoder/SymbolReader.h"
 #include "platform/imaging.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -93,12 +99,13 @@ platform::RgbImage render(const BitMatrix& m, int scale = 4) {
 struct Read {
     bool found = false;
     std::string text;
+    const char* charset = nullptr;  // ours: the character set it chose
 };
 
 Read readOurs(const platform::RgbImage& picture) {
     const PictureReading r = readPicture(picture);
     if (r.symbols.empty()) return {};
-    return {true, r.symbols[0].textUtf8};
+    return {true, r.symbols[0].textUtf8, r.symbols[0].charset};
 }
 
 Read readZxing(const platform::RgbImage& picture) {
@@ -145,16 +152,90 @@ const char* ruleName(CharsetChoice::Rule rule) {
 
 std::string score(int value) { return value == CharsetChoice::kIllFormed ? "-" : std::to_string(value); }
 
+struct Language {
+    const char* name;
+    Charset charset;
+    const char* iconvName;
+};
+constexpr Language kLanguages[] = {
+    {"ja", Charset::ShiftJis, charsets::kShiftJis},
+    {"zh", Charset::Gbk, charsets::kGbk},
+    {"latin", Charset::Latin1, charsets::kLatin1},
+    {"utf8", Charset::Utf8, charsets::kUtf8},
+};
+
+// `text` in the language's character set; false when the set cannot hold it.
+bool bytesOf(const Language& language, const std::string& text, std::string& bytes) {
+    const std::u16string wide = platform::utf8ToUtf16(text);
+    switch (language.charset) {
+        case Charset::Utf8: bytes = text; return true;
+        case Charset::Latin1:
+            bytes.clear();
+            for (const char16_t c : wide) {
+                if (c > 0xFF) return false;
+                bytes += static_cast<char>(c);
+            }
+            return true;
+        case Charset::Gbk:
+        case Charset::ShiftJis:
+            bytes = platform::wideToMultiByte(language.charset == Charset::Gbk ? platform::kCodePageGbk : platform::kCodePageShiftJis,
+                                              wide, false);
+            return charsets::toText(language.iconvName, bytes) == wide;
+    }
+    return false;
+}
+
+int decideTexts(const char* path) {
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "bench_charset: cannot read %s\n", path);
+        return 2;
+    }
+    struct Count {
+        int texts = 0, right = 0;
+        std::map<std::string, int> wrongAs;
+    };
+    std::map<std::string, Count> counts;
+    std::string line, bytes;
+    while (std::getline(in, line)) {
+        const size_t tab = line.find('\t');
+        if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
+        const std::string name = line.substr(0, tab), text = line.substr(tab + 1);
+        for (const Language& language : kLanguages) {
+            if (name != language.name || !bytesOf(language, text, bytes)) continue;
+            const CharsetChoice c = chooseCharset(bytes, false);
+            if (c.rule == CharsetChoice::Rule::Ascii) continue;
+            Count& count = counts[name];
+            ++count.texts;
+            if (c.charset == language.charset) {
+                ++count.right;
+                continue;
+            }
+            ++count.wrongAs[charsetName(c.charset)];
+            std::printf("%-6s as %-10s %6s %6s %6s  %s\n", name.c_str(), charsetName(c.charset), score(c.scores[0]).c_str(),
+                        score(c.scores[1]).c_str(), score(c.scores[2]).c_str(), text.c_str());
+        }
+    }
+    std::printf("\n%-8s %7s %7s  %s\n", "language", "texts", "right", "wrong, as");
+    for (const auto& [name, count] : counts) {
+        std::printf("%-8s %7d %7d ", name.c_str(), count.texts, count.right);
+        for (const auto& [as, n] : count.wrongAs) std::printf(" %s %d", as.c_str(), n);
+        std::printf("\n");
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::strcmp(argv[1], "--texts") == 0) return decideTexts(argv[2]);
     const bool table = argc > 1 && std::strcmp(argv[1], "--table") == 0;
     const std::vector<Fixture> list = fixtures(std::string(MEROVASK_TEST_DATA) + "/charsets/symbols.txt");
     if (list.empty()) {
         std::fprintf(stderr, "bench_charset: no fixtures\n");
         return 2;
     }
-    if (table) std::printf("%-6s %-9s %6s %6s %6s  %-9s %-10s %s\n", "lang", "maker", "GBK", "SJIS", "Latin1", "rule", "chosen", "text");
+    if (table) std::printf("%-6s %-9s %6s %6s %6s  %-9s %-10s %s\n", "lang", "maker", "GBK", "SJIS", "Latin1", "rule", "read as", "text");
     std::map<std::string, Tally[3]> tallies;
     int oursWrong = 0;
     for (const Fixture& f : list) {
@@ -169,8 +250,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "wrong text: %s read as %s\n", f.text.c_str(), mine.text.c_str());
         }
         if (table) {
+            // The evidence over all the data; the reader weighs the data of its byte segments.
             const CharsetChoice c = chooseCharset(f.bytes, false);
-            const std::string chosen = c.rule == CharsetChoice::Rule::Ascii ? "-" : charsetName(c.charset);
+            const std::string chosen = mine.charset ? mine.charset : "-";
             const bool evidence = c.rule == CharsetChoice::Rule::Evidence;
             std::printf("%-6s %-9s %6s %6s %6s  %-9s %-10s %s%s\n", f.language.c_str(), f.maker.c_str(),
                         evidence ? score(c.scores[0]).c_str() : "", evidence ? score(c.scores[1]).c_str() : "",

@@ -52,17 +52,31 @@ constexpr PairBlock kShiftJisBlocks[] = {
 };
 constexpr int kUnassignedPair = -8;
 
-int pairWeight(const PairBlock* blocks, const PairBlock* end, uint8_t lead, uint8_t trail) {
-    for (; blocks != end; ++blocks)
-        if (lead >= blocks->leadFirst && lead <= blocks->leadLast && trail >= blocks->trailFirst && trail <= blocks->trailLast)
-            return blocks->weight;
-    return kUnassignedPair;
-}
+// The blocks spread over every lead 80..FF and trail 40..FF, built by the compiler, so that a
+// pair's weight is one look-up.
+struct PairWeights {
+    int8_t weight[128][192];
+    int operator()(uint8_t lead, uint8_t trail) const { return weight[lead - 0x80][trail - 0x40]; }
+};
 
 template <size_t N>
-int pairWeight(const PairBlock (&blocks)[N], uint8_t lead, uint8_t trail) {
-    return pairWeight(blocks, blocks + N, lead, trail);
+constexpr PairWeights spread(const PairBlock (&blocks)[N]) {
+    PairWeights table{};
+    for (int lead = 0x80; lead <= 0xFF; ++lead)
+        for (int trail = 0x40; trail <= 0xFF; ++trail) {
+            int weight = kUnassignedPair;
+            for (const PairBlock& b : blocks)
+                if (lead >= b.leadFirst && lead <= b.leadLast && trail >= b.trailFirst && trail <= b.trailLast) {
+                    weight = b.weight;
+                    break;
+                }
+            table.weight[lead - 0x80][trail - 0x40] = static_cast<int8_t>(weight);
+        }
+    return table;
 }
+
+constexpr PairWeights kGbkPairWeights = spread(kGbkBlocks);
+constexpr PairWeights kShiftJisPairWeights = spread(kShiftJisBlocks);
 
 constexpr int kGbkEuro = -4;  // CP936's lone byte 80
 
@@ -78,7 +92,7 @@ int gbkScore(std::string_view bytes) {
         if (lead == 0xFF || i + 1 == bytes.size()) return CharsetChoice::kIllFormed;
         const auto trail = static_cast<uint8_t>(bytes[++i]);
         if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return CharsetChoice::kIllFormed;
-        score += pairWeight(kGbkBlocks, lead, trail);
+        score += kGbkPairWeights(lead, trail);
     }
     return score;
 }
@@ -138,7 +152,7 @@ int shiftJisScore(std::string_view bytes) {
         if (c == 0x80 || c == 0xA0 || c >= 0xFD || i + 1 == bytes.size()) return CharsetChoice::kIllFormed;
         const auto trail = static_cast<uint8_t>(bytes[++i]);
         if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return CharsetChoice::kIllFormed;
-        score += pairWeight(kShiftJisBlocks, c, trail);
+        score += kShiftJisPairWeights(c, trail);
     }
     endRun();
     return score;
@@ -157,6 +171,7 @@ constexpr int kLoneAccentedWord = 2;      // à, é standing alone
 constexpr int kAccentedAstray = -4;       // per accented letter of an implausible word
 constexpr int kSymbol = 1;                // « » ° ¿ £ and the like beside ASCII or space
 constexpr int kSymbolBesideLetter = -2;   // a symbol glued to an accented letter
+constexpr int kOpeningMark = 2;           // ¡ ¿ opening a word: ¡Éxito!
 
 bool isAsciiLetter(int c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isAccented(int c) { return c >= 0xC0 && c != 0xD7 && c != 0xF7; }  // not × ÷
@@ -189,9 +204,13 @@ int latin1Score(std::string_view bytes) {
             continue;
         }
         if (c >= 0xA0) {
-            const bool gluedBefore = i > 0 && isAccented(at(i - 1));
+            const bool afterAscii = i == 0 || at(i - 1) < 0x80;
+            // ¡ and ¿ open a sentence: a capital or an ASCII letter follows.
+            const bool beforeLetter = i + 1 < bytes.size() && (isAsciiLetter(at(i + 1)) || (isAccented(at(i + 1)) && at(i + 1) <= 0xDE));
+            const bool gluedBefore = !afterAscii && isAccented(at(i - 1));
             const bool gluedAfter = i + 1 < bytes.size() && isAccented(at(i + 1));
-            score += gluedBefore || gluedAfter ? kSymbolBesideLetter : kSymbol;
+            if ((c == 0xA1 || c == 0xBF) && afterAscii && beforeLetter) score += kOpeningMark;
+            else score += gluedBefore || gluedAfter ? kSymbolBesideLetter : kSymbol;
         }
         ++i;
     }
