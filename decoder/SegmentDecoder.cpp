@@ -260,12 +260,13 @@ bool followsDefault(const Piece& p) {
     return (p.kind == PieceKind::Bytes || p.kind == PieceKind::Kanji) && (p.eci < 0 || charsets::forEci(p.eci) == nullptr);
 }
 
-// The character set of byte and kanji data outside any known ECI, decided over all of it at once.
+// The character set of byte and kanji data outside any known ECI, decided over all of it at once,
+// with the ASCII of numeric and alphanumeric segments in its place among it.
 CharsetChoice defaultCharset(const std::vector<Piece>& pieces) {
     std::string data;
     bool kanji = false;
     for (const Piece& p : pieces) {
-        if (!followsDefault(p)) continue;
+        if (!followsDefault(p) && p.kind != PieceKind::Ascii) continue;
         data += p.bytes;
         kanji |= p.kind == PieceKind::Kanji;
     }
@@ -291,18 +292,21 @@ std::u16string convert(const char* charset, const std::string& bytes) {
 }
 
 // Consecutive pieces in the same character set are converted together, so a character split
-// between two segments comes out whole.
+// between two segments comes out whole. ASCII pieces join the run of data without an ECI
+// (`fallback`, a set that holds ASCII as itself) they stand in: an encoder may put the trail byte
+// of a Shift JIS pair (ア is 83 41, 'A') into an alphanumeric segment.
 std::u16string textOf(const std::vector<Piece>& pieces, const char* fallback) {
     std::u16string text;
     std::string run;
     const char* runCharset = nullptr;  // the charset of `run`, whenever it is not empty
     for (const Piece& p : pieces) {
         const char* charset;
-        if (p.kind == PieceKind::Ascii) charset = nullptr;
+        if (p.kind == PieceKind::Ascii) charset = runCharset == fallback ? fallback : nullptr;
         else if (p.kind == PieceKind::Hanzi) charset = charsets::kGb2312;
         else if (followsDefault(p)) charset = fallback;
         else if (p.kind == PieceKind::Kanji) charset = charsets::kShiftJis;
         else charset = charsets::forEci(p.eci);
+        if (charset == fallback && runCharset == nullptr) runCharset = fallback;  // ASCII so far
         if (charset != runCharset && !run.empty()) {
             text += convert(runCharset, run);
             run.clear();
