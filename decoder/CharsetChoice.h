@@ -31,8 +31,9 @@ struct CharsetChoice {
     std::array<int, 3> scores{0, 0, 0};
 };
 
-// `bytes`: the data of the symbol's byte and kanji segments outside any ECI designator, in order
-// (kanji as Shift JIS pairs); `kanjiMode`: some of it came from kanji segments. Allocates nothing.
+// `bytes`: the data of the symbol's byte and kanji segments outside any ECI designator, with the
+// ASCII of its numeric and alphanumeric segments, in order (kanji as Shift JIS pairs);
+// `kanjiMode`: some of it came from kanji segments. Allocates nothing.
 CharsetChoice chooseCharset(std::string_view bytes, bool kanjiMode);
 
 // The evidence for one candidate (rule 5), kIllFormed when `bytes` are not well formed in it.
