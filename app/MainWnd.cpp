@@ -53,6 +53,7 @@ CTALVORINEXMainWnd::CTALVORINEXMainWnd() : CBkDialogImpl(kLayer) {
 }
 
 CTALVORINEXMainWnd::~CTALVORINEXMainWnd() {
+    platform::WatchTrayHost(nullptr, 0);
     RemoveTrayIcon();
     // The window goes before the handlers that own its child windows' resources.
     if (m_hWnd && IsWindow(m_hWnd)) DestroyWindow(m_hWnd);
@@ -81,6 +82,11 @@ bool CTALVORINEXMainWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam
     }
     if (CBkDialogImpl::ProcessWindowMessage(hwnd, msg, wParam, lParam, result)) return true;
     if (msg == WM_TIMER && wParam == kTimerTrayRetry) OnTrayRetryTimer();
+    if (msg == kTrayHostMessage) {
+        TryTrayIcon();
+        result = 0;
+        return true;
+    }
     if (OfferToHandlers(hwnd, msg, wParam, lParam, result)) return true;
     if (msg == WM_INITDIALOG) {
         OnInitDialog(hwnd);
@@ -161,8 +167,8 @@ void CTALVORINEXMainWnd::OnInitDialog(HWND hwnd) {
     m_pDecodeHandler->Init();
     m_pAboutHandler->Init();
 
-    m_nTrayAttemptsLeft = kTrayAttempts - 1;
-    if (!AddTrayIcon()) SetTimer(hwnd, kTimerTrayRetry, kTrayRetryPeriodMs);
+    TryTrayIcon();
+    platform::WatchTrayHost(hwnd, kTrayHostMessage);
 
     SetTabCurSel(IDC_TEMPLATE_TAB, kTextTab);
 
@@ -189,6 +195,13 @@ bool CTALVORINEXMainWnd::AddTrayIcon() {
     if (!platform::Shell_NotifyIcon(platform::NIM_ADD, &nid)) return false;
     m_nid = nid;
     return true;
+}
+
+void CTALVORINEXMainWnd::TryTrayIcon() {
+    if (AddTrayIcon()) return;
+    // The tray may take its place a moment after it says it is there.
+    m_nTrayAttemptsLeft = kTrayAttempts - 1;
+    SetTimer(m_hWnd, kTimerTrayRetry, kTrayRetryPeriodMs);
 }
 
 void CTALVORINEXMainWnd::OnTrayRetryTimer() {

@@ -58,6 +58,8 @@ public:
     // The tray icon's id and callback message (WM_USER + 1000).
     static constexpr UINT kTrayIconId = 1;
     static constexpr UINT kTrayMessage = WM_USER + 1000;
+    // Posted when a tray host appears later (a panel started after the program).
+    static constexpr UINT kTrayHostMessage = WM_USER + 1001;
 
     // Menu commands (menus 201 and 202).
     static constexpr UINT ID_TRAY_EXIT = 0x8006;
@@ -98,7 +100,7 @@ public:
 
     // One attempt to add the tray icon; false when there is no tray (yet). Window initialisation
     // makes up to four attempts 100 ms apart, the later ones on timer 1003 so that the window
-    // shows at once.
+    // shows at once; a tray host that appears later gets four more.
     bool AddTrayIcon();
     void RemoveTrayIcon();
     bool IsTrayIconShown() const { return m_nid.hWnd != nullptr; }
@@ -115,6 +117,7 @@ private:
     bool OnHeaderClick(int itemId);
     void OnInitDialog(HWND hwnd);
     void OnTrayRetryTimer();
+    void TryTrayIcon();
     bool OfferToHandlers(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void ShowMainMenu();
 

@@ -5,6 +5,8 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -184,6 +186,20 @@ public:
         }
     }
 
+    void watchTrayHost(HWND hwnd, UINT message) override {
+        trayHostWatcher_.reset();
+        if (!hwnd) return;
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected()) return;
+        trayHostWatcher_ = std::make_unique<QDBusServiceWatcher>(QStringLiteral("org.kde.StatusNotifierWatcher"), bus,
+                                                                 QDBusServiceWatcher::WatchForRegistration);
+        QObject::connect(trayHostWatcher_.get(), &QDBusServiceWatcher::serviceRegistered, trayHostWatcher_.get(),
+                         [hwnd, message] {
+                             qtdetail::EntryGuard guard;
+                             PostMessage(hwnd, message, 0, 0);
+                         });
+    }
+
     UINT popupMenu(const std::vector<MenuItemInfo>& items, POINT at, HWND owner) override {
         QWidget* parent = nullptr;
         if (qtdetail::WindowPtr w = qtdetail::lookup(owner)) parent = w->widget;
@@ -225,6 +241,7 @@ private:
         std::unique_ptr<QMenu> menu;
     };
     std::map<std::pair<HWND, UINT>, TrayMenu> menus_;
+    std::unique_ptr<QDBusServiceWatcher> trayHostWatcher_;
 };
 
 // A picture in a format the imaging library does not read, through Qt's image readers, refused
@@ -437,6 +454,8 @@ bool Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA* data) {
     }
 }
 
+void WatchTrayHost(HWND hwnd, UINT message) { CurrentShellProvider().watchTrayHost(hwnd, message); }
+
 namespace qtdetail {
 void removeTrayIconsOf(HWND hwnd) {
     for (auto it = g_trayIcons.begin(); it != g_trayIcons.end();) {
@@ -614,6 +633,16 @@ bool ScriptedShell::trayShow(const NOTIFYICONDATA& icon) {
     }
     trayIcons.push_back(icon);
     return true;
+}
+
+void ScriptedShell::watchTrayHost(HWND hwnd, UINT message) {
+    trayHostWatchWindow = hwnd;
+    trayHostWatchMessage = message;
+}
+
+bool ScriptedShell::trayHostAppears() {
+    trayAvailable = true;
+    return trayHostWatchWindow && PostMessage(trayHostWatchWindow, trayHostWatchMessage, 0, 0);
 }
 
 void ScriptedShell::trayRemove(HWND hwnd, UINT id) {

@@ -159,6 +159,12 @@ struct NOTIFYICONDATA {
 // and NIM_DELETE fail for an icon that does not exist. Icons of a destroyed window go away.
 bool Shell_NotifyIcon(DWORD message, const NOTIFYICONDATA* data);
 
+// Posts `message` to `hwnd` whenever a tray host appears after the call (on the session bus, a
+// panel registers org.kde.StatusNotifierWatcher), as the taskbar's "TaskbarCreated" broadcast
+// does, so that a window that found no tray at start can add its icon then. A null `hwnd` ends
+// the watch; a later call replaces it.
+void WatchTrayHost(HWND hwnd, UINT message);
+
 // ---------------------------------------------------------------------------------------------
 // Single instance (CreateMutex with a name).
 
@@ -270,6 +276,8 @@ public:
     // icon's own menu, when it has one, is the provider's to show.
     virtual bool trayShow(const NOTIFYICONDATA& icon) = 0;
     virtual void trayRemove(HWND hwnd, UINT id) = 0;
+    // Posts `message` to `hwnd` when a tray host appears; a null hwnd ends the watch.
+    virtual void watchTrayHost(HWND hwnd, UINT message) = 0;
     // The chosen command id of a top-level pop-up menu, 0 when dismissed. Items of sub-menus
     // are listed after their parent item, flattened.
     virtual UINT popupMenu(const std::vector<MenuItemInfo>& items, POINT at, HWND owner) = 0;
@@ -315,6 +323,11 @@ public:
     // WM_RBUTTONUP), except that WM_RBUTTONUP on an icon with its own menu shows that menu as
     // popupMenu does and posts the chosen command.
     bool clickTray(HWND hwnd, UINT id, UINT mouseMessage);
+    // The watch WatchTrayHost set (null hwnd: none), and a tray host appearing: sets
+    // trayAvailable and posts the watch's message. False without a watch.
+    HWND trayHostWatchWindow = nullptr;
+    UINT trayHostWatchMessage = 0;
+    bool trayHostAppears();
 
     // Menu choices for the next pop-up menus, in order (0 dismisses); with none left, dismissed.
     std::deque<UINT> menuChoices;
@@ -332,6 +345,7 @@ public:
     bool clipboardPicture(RgbImage& out) override;
     bool trayShow(const NOTIFYICONDATA& icon) override;
     void trayRemove(HWND hwnd, UINT id) override;
+    void watchTrayHost(HWND hwnd, UINT message) override;
     UINT popupMenu(const std::vector<MenuItemInfo>& items, POINT at, HWND owner) override;
     std::string localeName() override;
     bool openTarget(std::u16string_view target) override;
