@@ -191,9 +191,12 @@ std::string jsonSymbol(const Source& source, const DecodedSymbol& s) {
 // drawn over it into `path`.
 void writeTrace(platform::RgbImage& picture, const ReadTrace& trace, const PictureReading& reading, const std::string& path) {
     for (const ReadTrace::Attempt& a : trace.attempts) {
-        std::fprintf(stderr, "%-18s %-9s candidates %d (+%d dropped), triples %d (+%d dropped), tried %d, grids %d, read %d\n",
+        std::fprintf(stderr,
+                     "%-18s %-9s candidates %d (+%d dropped), triples %d (+%d dropped), tried %d, grids %d, read %d; "
+                     "failed at timing %d, format %d, version %d, Reed-Solomon %d, bit stream %d\n",
                      a.binariser, a.inverted ? "inverted" : "", a.candidates, a.candidatesDropped, a.triples,
-                     a.triplesDropped, a.triplesTried, a.gridsFitted, a.verified);
+                     a.triplesDropped, a.triplesTried, a.gridsFitted, a.verified, a.failedTiming, a.failedFormat,
+                     a.failedVersion, a.failedReedSolomon, a.failedBitStream);
     }
     drawReaderTrace(picture, trace, reading);
     std::vector<uint8_t> png;

@@ -1,6 +1,7 @@
 #include "decoder/Binariser.h"
 
 #include "decoder/PixelKernels.h"
+#include "decoder/PrefixSums.h"
 
 #include <algorithm>
 #include <array>
@@ -51,45 +52,14 @@ std::vector<int> blockLevels(const GreyImage& grey, int bw, int bh, int evenRang
     return levels;
 }
 
-// Rectangle sums over the block grid from prefix sums.
-class BlockSums {
-public:
-    BlockSums(int bw, int bh) : w(bw + 1), sums(static_cast<size_t>(bw + 1) * (bh + 1), 0) {}
-    void set(int bx, int by, int64_t v) { sums[static_cast<size_t>(by + 1) * w + bx + 1] = v; }
-    void accumulate() {
-        const int h = static_cast<int>(sums.size()) / w;
-        for (int y = 1; y < h; ++y)
-            for (int x = 1; x < w; ++x)
-                sums[static_cast<size_t>(y) * w + x] += sums[static_cast<size_t>(y - 1) * w + x] +
-                                                        sums[static_cast<size_t>(y) * w + x - 1] -
-                                                        sums[static_cast<size_t>(y - 1) * w + x - 1];
-    }
-    // Sum over blocks x0..x1, y0..y1 (inclusive).
-    int64_t over(int x0, int y0, int x1, int y1) const {
-        return at(x1 + 1, y1 + 1) - at(x0, y1 + 1) - at(x1 + 1, y0) + at(x0, y0);
-    }
-
-private:
-    int64_t at(int x, int y) const { return sums[static_cast<size_t>(y) * w + x]; }
-    int w;
-    std::vector<int64_t> sums;
-};
-
 // The threshold of each block: the mean level of the blocks with an edge among the 5 x 5
 // around it (the square moved inwards at the picture's edges), or of all of them where none has
 // one. An even block's level only says which side of its neighbours it lies on.
 std::vector<int> blockThresholds(const std::vector<int>& levels, const std::vector<uint8_t>& even, int bw, int bh) {
-    BlockSums all(bw, bh), edges(bw, bh), edgeCounts(bw, bh);
-    for (int by = 0; by < bh; ++by)
-        for (int bx = 0; bx < bw; ++bx) {
-            const size_t i = static_cast<size_t>(by) * bw + bx;
-            all.set(bx, by, levels[i]);
-            edges.set(bx, by, even[i] ? 0 : levels[i]);
-            edgeCounts.set(bx, by, even[i] ? 0 : 1);
-        }
-    all.accumulate();
-    edges.accumulate();
-    edgeCounts.accumulate();
+    const auto at = [&](int bx, int by) { return static_cast<size_t>(by) * bw + bx; };
+    const PrefixSums all(bw, bh, [&](int bx, int by) { return levels[at(bx, by)]; });
+    const PrefixSums edges(bw, bh, [&](int bx, int by) { return even[at(bx, by)] ? 0 : levels[at(bx, by)]; });
+    const PrefixSums edgeCounts(bw, bh, [&](int bx, int by) { return even[at(bx, by)] ? 0 : 1; });
     std::vector<int> thresholds(levels.size());
     for (int by = 0; by < bh; ++by) {
         const int cy = bh >= 5 ? std::clamp(by, 2, bh - 3) : by;
@@ -97,10 +67,10 @@ std::vector<int> blockThresholds(const std::vector<int>& levels, const std::vect
         for (int bx = 0; bx < bw; ++bx) {
             const int cx = bw >= 5 ? std::clamp(bx, 2, bw - 3) : bx;
             const int x0 = std::max(cx - 2, 0), x1 = std::min(cx + 2, bw - 1);
-            const int64_t edgeCount = edgeCounts.over(x0, y0, x1, y1);
-            thresholds[static_cast<size_t>(by) * bw + bx] =
-                static_cast<int>(edgeCount > 0 ? edges.over(x0, y0, x1, y1) / edgeCount
-                                               : all.over(x0, y0, x1, y1) / ((x1 - x0 + 1) * (y1 - y0 + 1)));
+            const int64_t edgeCount = edgeCounts.over(x0, y0, x1 + 1, y1 + 1);
+            thresholds[at(bx, by)] =
+                static_cast<int>(edgeCount > 0 ? edges.over(x0, y0, x1 + 1, y1 + 1) / edgeCount
+                                               : all.over(x0, y0, x1 + 1, y1 + 1) / ((x1 - x0 + 1) * (y1 - y0 + 1)));
         }
     }
     return thresholds;

@@ -3,14 +3,13 @@
 
 #include "decoder/BitMatrix.h"
 #include "decoder/GreyImage.h"
+#include "decoder/ReaderTuning.h"
 
 // A threshold per 8 x 8 block, from the block's own range and its neighbours': follows light
 // gradients and shadows across the picture. Blocks whose grey levels span no more than
 // `evenRange` count as even and take their neighbours' level, so large modules and empty
-// margins stay whole; 24 keeps sensor noise out, a smoothed picture can afford less and so
-// separate faint contrast.
-constexpr int kEvenRange = 24;
-BitMatrix binariseLocal(const GreyImage& grey, int evenRange = kEvenRange);
+// margins stay whole.
+BitMatrix binariseLocal(const GreyImage& grey, int evenRange = tuning::kEvenRange);
 
 // One threshold for the whole picture (Otsu's: the level that best separates the two classes
 // of its histogram). The fallback for pictures whose blocks mislead the local one.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "decoder/ReaderTuning.h"
 #include "decoder/RunScan.h"
 
 namespace {
@@ -86,32 +87,25 @@ bool crossRuns(const BitMatrix& bits, int x, int y, int dx, int dy, int limit, u
     return true;
 }
 
-// Tolerances of the checks across a row hit (see ratioDeviation): blur and thresholds eat a
-// ring of a small pattern by a pixel or two on one side, so down and across the hit a run may
-// be off by three quarters of its width, along the diagonals (farther from the pixel grid) by
-// more; a candidate's fit keeps how far off its runs were.
-constexpr double kCrossTolerance = 0.75;
-constexpr double kDiagonalTolerance = 0.9;
-
 // Checks a row hit at (x, y) with `rowTotal` pixels across: down the column, back across the
 // row, and along the diagonals. Fills the candidate on success.
 bool confirm(const BitMatrix& bits, double x, int y, double rowTotal, uint8_t ink, FinderCandidate& found) {
     const int limit = static_cast<int>(rowTotal);
     Runs down, across, diagonal, antidiagonal;
     double offset;
-    if (!crossRuns(bits, static_cast<int>(x), y, 0, 1, limit, ink, down, offset) || !fitsRatio(down, kCrossTolerance)) return false;
-    // Tilt shortens one direction: up to 2.5 times across the scanned row.
+    if (!crossRuns(bits, static_cast<int>(x), y, 0, 1, limit, ink, down, offset) || !fitsRatio(down, tuning::kCrossTolerance)) return false;
+    // Tilt shortens one direction.
     const double ratio = total(down) / rowTotal;
-    if (ratio < 0.4 || ratio > 2.5) return false;
+    if (ratio < 1 / tuning::kMostFinderStretch || ratio > tuning::kMostFinderStretch) return false;
     const double cy = y + offset + 0.5;
     if (!crossRuns(bits, static_cast<int>(x), static_cast<int>(cy), 1, 0, limit, ink, across, offset) ||
-        !fitsRatio(across, kCrossTolerance))
+        !fitsRatio(across, tuning::kCrossTolerance))
         return false;
     const double cx = static_cast<int>(x) + offset + 0.5;
     const int ix = static_cast<int>(cx), iy = static_cast<int>(cy);
     const int diagonalLimit = static_cast<int>(std::max(total(down), total(across)));
-    const bool d1 = crossRuns(bits, ix, iy, 1, 1, diagonalLimit, ink, diagonal, offset) && fitsRatio(diagonal, kDiagonalTolerance);
-    const bool d2 = crossRuns(bits, ix, iy, 1, -1, diagonalLimit, ink, antidiagonal, offset) && fitsRatio(antidiagonal, kDiagonalTolerance);
+    const bool d1 = crossRuns(bits, ix, iy, 1, 1, diagonalLimit, ink, diagonal, offset) && fitsRatio(diagonal, tuning::kDiagonalTolerance);
+    const bool d2 = crossRuns(bits, ix, iy, 1, -1, diagonalLimit, ink, antidiagonal, offset) && fitsRatio(antidiagonal, tuning::kDiagonalTolerance);
     if (!d1 && !d2) return false;
     found.centre = {cx, cy};
     // A line crosses the square at its width only along the square's own axes, longer at any
@@ -129,11 +123,9 @@ bool confirm(const BitMatrix& bits, double x, int y, double rowTotal, uint8_t in
 }
 
 // The candidates found so far, looked up by position in cells of 64 pixels. A picture made to
-// hold more patterns than any symbol needs stops adding them at kMaxTracked.
+// hold more patterns than any symbol needs stops adding them at tuning::kMaxTrackedFinders.
 class CandidateList {
 public:
-    static constexpr size_t kMaxTracked = 4096;
-
     // The candidate that a hit at (x, y) of `moduleSize` belongs to, if any.
     FinderCandidate* near(double x, double y, double moduleSize) {
         const double reach = 3 * moduleSize;  // merged candidates are at most twice the size apart
@@ -155,7 +147,7 @@ public:
     void add(const FinderCandidate& hit) {
         FinderCandidate* c = near(hit.centre.x, hit.centre.y, hit.moduleSize);
         if (c == nullptr) {
-            if (list.size() >= kMaxTracked) {
+            if (list.size() >= static_cast<size_t>(tuning::kMaxTrackedFinders)) {
                 ++untracked;
                 return;
             }

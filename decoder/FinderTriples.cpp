@@ -3,44 +3,38 @@
 #include <algorithm>
 #include <cmath>
 
+#include "decoder/ReaderTuning.h"
+#include "decoder/SymbolSize.h"
+
 namespace {
 
-// Distances between candidates in pixels and in modules (measured by the two patterns' mean
-// module size); -1 for pairs whose modules differ too much to belong to one symbol.
-struct PairTable {
-    int n;
-    std::vector<double> pixels, modules;
-    double px(int i, int j) const { return pixels[static_cast<size_t>(i) * n + j]; }
-    double mod(int i, int j) const { return modules[static_cast<size_t>(i) * n + j]; }
-};
+// Sides of a version 1..40 symbol, with room for measuring: the longest leg between two pattern
+// centres is the side less 7 modules.
+constexpr double kLeastSide = 17, kMostSide = 190;
 
-PairTable pairTable(const std::vector<FinderCandidate>& c) {
-    const int n = static_cast<int>(c.size());
-    PairTable t{n, std::vector<double>(static_cast<size_t>(n) * n, -1), std::vector<double>(static_cast<size_t>(n) * n, -1)};
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            if (i != j && c[i].moduleSize <= 2.5 * c[j].moduleSize && c[j].moduleSize <= 2.5 * c[i].moduleSize) {
-                const double d = distance(c[i].centre, c[j].centre);
-                t.pixels[static_cast<size_t>(i) * n + j] = d;
-                t.modules[static_cast<size_t>(i) * n + j] = d / ((c[i].moduleSize + c[j].moduleSize) / 2);
-            }
-    return t;
+bool similarModules(const FinderCandidate& a, const FinderCandidate& b) {
+    return a.moduleSize <= tuning::kMostModuleRatio * b.moduleSize && b.moduleSize <= tuning::kMostModuleRatio * a.moduleSize;
+}
+
+// The distance between two candidates in modules, measured by their mean module size.
+double modulesBetween(const FinderCandidate& a, const FinderCandidate& b) {
+    return distance(a.centre, b.centre) / ((a.moduleSize + b.moduleSize) / 2);
 }
 
 // The triple (a at the corner) if its geometry fits a symbol; score 0 otherwise.
-FinderTriple judge(const std::vector<FinderCandidate>& c, const PairTable& pairs, int a, int b, int d) {
+FinderTriple judge(const std::vector<FinderCandidate>& c, int a, int b, int d) {
     FinderTriple t;
-    // Both legs span the same number of modules: the side less the two patterns' halves.
-    const double modulesP = pairs.mod(a, b), modulesQ = pairs.mod(a, d);
-    const double legRatio = std::min(modulesP, modulesQ) / std::max(modulesP, modulesQ);
-    if (legRatio < 0.6) return t;
-    const double side = (modulesP + modulesQ) / 2 + 7;
-    if (side < 17 || side > 190) return t;
     const FinderCandidate &corner = c[a], &p = c[b], &q = c[d];
+    // Both legs span the same number of modules: the side less the two patterns' halves.
+    const double modulesP = modulesBetween(corner, p), modulesQ = modulesBetween(corner, q);
+    const double legRatio = std::min(modulesP, modulesQ) / std::max(modulesP, modulesQ);
+    if (!(legRatio >= tuning::kLeastLegRatio)) return t;
+    const double side = (modulesP + modulesQ) / 2 + 7;
+    if (side < kLeastSide || side > kMostSide) return t;
     const PicturePoint legP = p.centre - corner.centre, legQ = q.centre - corner.centre;
-    const double cosine = dot(legP, legQ) / (pairs.px(a, b) * pairs.px(a, d));
-    if (std::abs(cosine) > 0.7) return t;
-    t.estimatedVersion = std::clamp(static_cast<int>(std::lround((side - 17) / 4)), 1, 40);
+    const double cosine = dot(legP, legQ) / (length(legP) * length(legQ));
+    if (!(std::abs(cosine) <= tuning::kMostCornerCosine)) return t;
+    t.estimatedVersion = versionNearestSide(side);
     t.topLeft = a;
     // Clockwise from topRight to bottomLeft around the corner (picture y points down).
     const bool clockwise = cross(legP, legQ) > 0;
@@ -52,33 +46,65 @@ FinderTriple judge(const std::vector<FinderCandidate>& c, const PairTable& pairs
     return t;
 }
 
+// Each candidate's nearest plausible partners (modules of a similar size, a leg any symbol can
+// have), nearest first.
+std::vector<std::vector<int>> nearestPartners(const std::vector<FinderCandidate>& c, int n) {
+    std::vector<std::vector<int>> partners(static_cast<size_t>(n));
+    std::vector<std::pair<double, int>> near;
+    for (int i = 0; i < n; ++i) {
+        near.clear();
+        for (int j = 0; j < n; ++j) {
+            if (j == i || !similarModules(c[i], c[j])) continue;
+            const double modules = modulesBetween(c[i], c[j]);
+            if (modules > 0 && modules < kMostSide) near.emplace_back(modules, j);
+        }
+        const size_t keep = std::min(near.size(), static_cast<size_t>(tuning::kNeighbours));
+        std::partial_sort(near.begin(), near.begin() + static_cast<long>(keep), near.end());
+        for (size_t k = 0; k < keep; ++k) partners[i].push_back(near[k].second);
+    }
+    return partners;
+}
+
 }  // namespace
 
-TripleRanking rankTriples(const std::vector<FinderCandidate>& all, size_t cap, size_t from, size_t to) {
+TripleRanking rankTriples(const std::vector<FinderCandidate>& c, size_t from, size_t to) {
     TripleRanking ranking;
-    const std::vector<FinderCandidate> c(all.begin(), all.begin() + static_cast<long>(std::min(to, all.size())));
-    const int n = static_cast<int>(c.size());
-    const PairTable pairs = pairTable(c);
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j) {
-            if (pairs.px(i, j) < 0) continue;
-            for (int k = std::max(j + 1, static_cast<int>(from)); k < n; ++k) {
-                if (pairs.px(i, k) < 0 || pairs.px(j, k) < 0) continue;
-                // The corner is the vertex whose geometry fits best (under strong tilt it need
-                // not be the one opposite the longest side in pixels).
-                FinderTriple best = judge(c, pairs, i, j, k);
-                for (const FinderTriple& t : {judge(c, pairs, j, i, k), judge(c, pairs, k, i, j)})
-                    if (t.score > best.score) best = t;
-                if (best.score > 0) ranking.triples.push_back(best);
+    const int n = static_cast<int>(std::min(to, c.size()));
+    const std::vector<std::vector<int>> partners = nearestPartners(c, n);
+    // Better first; of equals, the smaller symbol (the patterns of one symbol lie nearer one
+    // another than those of a row of symbols).
+    const auto better = [](const FinderTriple& x, const FinderTriple& y) {
+        return x.score != y.score ? x.score > y.score : x.estimatedVersion < y.estimatedVersion;
+    };
+    // Every corner with two of its partners, each corner's best few kept; a triple formed from
+    // several of its corners keeps the one whose geometry fits best (under strong tilt it need not
+    // be the one opposite the longest side in pixels).
+    std::vector<std::pair<uint64_t, FinderTriple>> found;
+    std::vector<FinderTriple> atCorner;
+    for (int a = 0; a < n; ++a) {
+        atCorner.clear();
+        const std::vector<int>& p = partners[a];
+        for (size_t i = 0; i < p.size(); ++i)
+            for (size_t j = i + 1; j < p.size(); ++j) {
+                const int b = p[i], d = p[j];
+                if (static_cast<size_t>(std::max({a, b, d})) < from || !similarModules(c[b], c[d])) continue;
+                if (const FinderTriple t = judge(c, a, b, d); t.score > 0) atCorner.push_back(t);
             }
+        const size_t keep = std::min(atCorner.size(), static_cast<size_t>(tuning::kTriplesPerCorner));
+        std::partial_sort(atCorner.begin(), atCorner.begin() + static_cast<long>(keep), atCorner.end(), better);
+        ranking.dropped += static_cast<int>(atCorner.size() - keep);
+        for (size_t k = 0; k < keep; ++k) {
+            const FinderTriple& t = atCorner[k];
+            int v[3] = {t.topLeft, t.topRight, t.bottomLeft};
+            std::sort(v, v + 3);
+            found.emplace_back((static_cast<uint64_t>(v[0]) * n + v[1]) * n + v[2], t);
         }
-    const auto better = [](const FinderTriple& x, const FinderTriple& y) { return x.score > y.score; };
-    if (ranking.triples.size() > cap) {
-        std::partial_sort(ranking.triples.begin(), ranking.triples.begin() + static_cast<long>(cap), ranking.triples.end(), better);
-        ranking.dropped = static_cast<int>(ranking.triples.size() - cap);
-        ranking.triples.resize(cap);
-    } else {
-        std::sort(ranking.triples.begin(), ranking.triples.end(), better);
     }
+    std::sort(found.begin(), found.end(), [&](const auto& x, const auto& y) {
+        return x.first != y.first ? x.first < y.first : better(x.second, y.second);
+    });
+    for (size_t k = 0; k < found.size(); ++k)
+        if (k == 0 || found[k].first != found[k - 1].first) ranking.triples.push_back(found[k].second);
+    std::stable_sort(ranking.triples.begin(), ranking.triples.end(), better);
     return ranking;
 }

@@ -17,12 +17,13 @@ struct FinderTriple {
 
 struct TripleRanking {
     std::vector<FinderTriple> triples;  // best score first
-    int dropped = 0;                    // plausible triples left out by the cap
+    int dropped = 0;                    // plausible triples beyond each corner's best few
 };
 
 // Every triple of candidates[0, to) with at least one of candidates[from, to) whose geometry fits
 // a symbol: modules of similar size, a corner angle near a right one (tilt allows 45 to 135
-// degrees), legs of similar length in modules, and a size of a version 1..40. At most `cap` are
-// kept. (Candidates come best first: [0, k) then [k, n) ranks the strongest candidates' triples
+// degrees), legs of similar length in modules, and a size of a version 1..40; the corner's two
+// legs go to two of its nearest such partners (tuning::kNeighbours), and each corner keeps its
+// best few (tuning::kTriplesPerCorner), so the count grows with the candidates. (Candidates come best first: [0, k) then [k, n) ranks the strongest candidates' triples
 // first and the others after them, each triple once.)
-TripleRanking rankTriples(const std::vector<FinderCandidate>& candidates, size_t cap, size_t from, size_t to);
+TripleRanking rankTriples(const std::vector<FinderCandidate>& candidates, size_t from, size_t to);

@@ -25,6 +25,14 @@ std::optional<FormatInformation> decodeFormatBits(uint32_t bits) {
     return std::nullopt;
 }
 
+FormatMatch nearestFormat(uint32_t bits) {
+    const uint32_t unmasked = bits ^ kFormatMask;
+    FormatMatch best{0, 16};
+    for (int value = 0; value < 32; ++value)
+        if (const int d = distance(unmasked, qrdec::kFormatCodewords[value]); d < best.errors) best = {value, d};
+    return best;
+}
+
 uint32_t formatBitsOfCopy(const BitMatrix& m, int copy) {
     const int n = m.width();
     uint32_t bits = 0;

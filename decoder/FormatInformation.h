@@ -16,6 +16,13 @@ struct FormatInformation {
 
 // The 15 bits of one copy as read from the symbol, bit 14 first (the 0x5412 mask still on).
 std::optional<FormatInformation> decodeFormatBits(uint32_t bits);
+// The format code word nearest to the 15 bits of one copy, and how many bits differ from it:
+// how sure a reading is, beyond whether it decodes.
+struct FormatMatch {
+    int value = 0;   // level indicator in bits 4-3, mask in bits 2-0
+    int errors = 0;  // 0..15
+};
+FormatMatch nearestFormat(uint32_t bits);
 // The first copy (around the upper-left finder pattern), else the second.
 std::optional<FormatInformation> readFormatInformation(const BitMatrix& modules);
 // The 15 bits of each copy, for tests and for the detector's own checks.

@@ -1,69 +1,166 @@
 // The reader's top-level loop: start here to follow a picture to its text.
 //
-// picture → grey → bit image (a fixed ladder of binarisations, ReadSteps) → finder candidates
-// (FinderPattern) → ranked triples (FinderTriples) → grids (SamplingGrid) → sampled modules →
-// verified read (ContentDecoder), first as seen, then mirrored (the matrix transposed).
-// The finder scan finds light-on-dark patterns too; when the normal ones give nothing, the bit
-// image is flipped and the light-on-dark symbol read from it.
-// Each symbol comes out once: the finder patterns of a verified symbol are not used again. The
-// ladder goes on only while nothing has been verified.
+// picture → grey → bit image (a fixed ladder of binarisations, the rungs below) → finder
+// candidates (FinderPattern) → ranked triples (FinderTriples) → grids (GridChoices, SamplingGrid)
+// → sampled modules → verified read (GridReading, ContentDecoder), first as seen, then mirrored.
+// The finder scan finds light-on-dark patterns too; their triples are read from the flipped bit
+// image.
+// Each symbol comes out once: the finder patterns of a verified symbol are not used again, on
+// its rung or any later one. The ladder goes on while nothing has been read, or while a rung
+// leaves finder patterns that no symbol accounts for (a sheet of many symbols, some of them in
+// shadow); what a later rung reads is added.
 #include <algorithm>
 
-#include "decoder/DetectionState.h"
-#include "decoder/ReadSteps.h"
+#include "decoder/Binariser.h"
+#include "decoder/FinderGeometries.h"
+#include "decoder/GridChoices.h"
+#include "decoder/GridReading.h"
+#include "decoder/ReaderTuning.h"
+#include "decoder/SymbolPlacement.h"
 #include "decoder/SymbolReader.h"
 
 namespace {
 
-constexpr size_t kMaxCandidates = 40;
-constexpr size_t kStrongest = 12;
-constexpr size_t kMaxTriples = 120;
+// One rung of the retry ladder: a bit image of the picture, and how many picture pixels one of
+// its pixels stands for.
+struct Rung {
+    const char* name;
+    BitMatrix bits;
+    double scale = 1;
+    int rowStep = 1;     // rows of the finder scan: every rowStep-th
+    GreyImage ownGrey;   // the grey picture the bits come from, when not the picture's own
+};
 
-// Reads the symbol triple `t` stands for from the first of its grids that verifies.
-bool readTriple(const BitMatrix& bits, const GreyImage& grey, const FinderTriple& t, FinderGeometries& geometries,
-                const Rung& rung, bool inverted, PictureReading& reading, ReadTrace::Attempt& trace, GridFit& read) {
-    const SymbolFinders finders = geometries.forTriple(t);
-    GridChoices choices(bits, finders, t.estimatedVersion);
+// The grey picture a rung's bit image was made from.
+const GreyImage& greyOf(const Rung& rung, const GreyImage& picture) {
+    return rung.ownGrey.pixels.empty() ? picture : rung.ownGrey;
+}
+
+// The row step of the full scans: every other row of a picture of some size.
+int fullStep(const GreyImage& grey) {
+    return std::min(grey.width, grey.height) >= tuning::kEveryOtherRowFrom ? 2 : 1;
+}
+
+// The ladder, in order: one global threshold (the cheapest, and enough for screens, scans and
+// evenly lit photos), local thresholds (shadows, uneven light), local thresholds on a smoothed
+// copy (print grain, sensor noise, faint contrast) and, for large photos, on a half-size copy.
+// `step` 0, 1, ...; an empty bit image means the rung does not apply; nullopt past the last.
+std::optional<Rung> retryRung(const GreyImage& grey, int step) {
+    switch (step) {
+        case 0: {
+            // The first, cheap look scans every few rows of a large picture; the later rungs
+            // scan them all.
+            const int rows = tuning::kRowsInFirstLook;
+            const int rowStep = std::max(1, (std::min(grey.width, grey.height) + rows / 2) / rows);
+            return Rung{"global", binariseGlobal(grey), 1, rowStep, {}};
+        }
+        case 1: return Rung{"local", binariseLocal(grey), 1, fullStep(grey), {}};
+        case 2: return Rung{"local, smoothed", binariseLocal(smoothed(grey), tuning::kSmoothedEvenRange), 1, fullStep(grey), {}};
+        case 3: {
+            if (static_cast<long>(grey.width) * grey.height < tuning::kLargePhoto) return Rung{"local, half size", BitMatrix(), 2, 1, {}};
+            Rung rung{"local, half size", BitMatrix(), 2, 1, halfSize(grey)};
+            rung.bits = binariseLocal(rung.ownGrey);
+            return rung;
+        }
+        default: return std::nullopt;
+    }
+}
+
+// Candidates kept per polarity: more for a larger picture, which can hold more symbols.
+size_t candidateCap(const BitMatrix& bits) {
+    const long pixels = static_cast<long>(bits.width()) * bits.height();
+    return static_cast<size_t>(std::max<long>(tuning::kMinCandidates, pixels / tuning::kPixelsPerCandidate));
+}
+
+// What the grids of one triple gave.
+struct TripleReading {
+    std::optional<DecodedSymbol> symbol;  // placed in the picture
+    GridFit grid;                         // the one that verified
+    ReadStage reached = ReadStage::Timing;
+    ReadFailure failure = ReadFailure::NotFound;
+    std::vector<std::array<PicturePoint, 4>> gridCorners;  // each grid fitted, in picture pixels
+};
+
+// Reads the symbol a triple stands for from the first of its grids that verifies.
+TripleReading readTriple(const BitMatrix& bits, const GreyImage& grey, const SymbolFinders& finders, int estimatedVersion,
+                         const Rung& rung, bool inverted) {
+    TripleReading result;
+    GridChoices choices(bits, finders, estimatedVersion);
     while (std::optional<GridFit> next = choices.next()) {
         GridFit& grid = *next;
         alignGrid(bits, finders, grid);
-        ++trace.gridsFitted;
-        trace.gridCorners.push_back({grid.corners[0] * rung.scale, grid.corners[1] * rung.scale,
-                                     grid.corners[2] * rung.scale, grid.corners[3] * rung.scale});
-        bool mirrored = false;
-        ContentReading content = readGrid(bits, grey, grid, inverted, mirrored, reading.failure);
-        if (content.failure != ReadFailure::None) continue;
-        reading.symbols.push_back(placedSymbol(std::move(content.symbol), grid, mirrored, inverted, rung.scale));
-        read = std::move(grid);
-        return true;
+        result.gridCorners.push_back({grid.corners[0] * rung.scale, grid.corners[1] * rung.scale,
+                                      grid.corners[2] * rung.scale, grid.corners[3] * rung.scale});
+        GridReading read = readGrid(bits, grey, grid, inverted);
+        result.reached = std::max(result.reached, read.reached);
+        result.failure = furthest(result.failure, read.failure());
+        if (read.reached != ReadStage::Read) continue;
+        result.symbol = placedSymbol(std::move(read.content.symbol), grid, read.mirrored, inverted, rung.scale);
+        result.grid = std::move(grid);
+        return result;
     }
-    return false;
+    return result;
 }
 
-void readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const std::vector<FinderCandidate>& candidates,
-                   const Rung& rung, bool inverted, PictureReading& reading, ReadTrace::Attempt& trace) {
+// What one polarity of one rung gave.
+struct PassReading {
+    std::vector<DecodedSymbol> symbols;
+    ReadFailure failure = ReadFailure::NotFound;
+    int unused = 0;  // candidates that no symbol accounts for
+    ReadTrace::Attempt trace;
+};
+
+void countFailure(ReadTrace::Attempt& trace, ReadStage stage) {
+    switch (stage) {
+        case ReadStage::Timing: ++trace.failedTiming; break;
+        case ReadStage::Format: ++trace.failedFormat; break;
+        case ReadStage::Version: ++trace.failedVersion; break;
+        case ReadStage::ReedSolomon: ++trace.failedReedSolomon; break;
+        case ReadStage::BitStream: ++trace.failedBitStream; break;
+        case ReadStage::Read: break;
+    }
+}
+
+// Reads the symbols whose finder patterns are among `candidates`, leaving out those of symbols
+// read before.
+PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const FinderSearch& search, const Rung& rung,
+                          bool inverted, const std::vector<DecodedSymbol>& readBefore) {
+    const std::vector<FinderCandidate>& candidates = inverted ? search.invertedCandidates : search.candidates;
+    PassReading pass;
+    ReadTrace::Attempt& trace = pass.trace;
     trace.binariser = rung.name;
     trace.inverted = inverted;
     trace.candidates = static_cast<int>(candidates.size());
+    trace.candidatesDropped = inverted ? search.invertedDropped : search.dropped;
     for (const FinderCandidate& c : candidates) trace.finderCentres.push_back(c.centre * rung.scale);
-    FinderGeometries geometries(bits, candidates);
     std::vector<bool> used(candidates.size(), false);
+    markPatternsOfRead(readBefore, rung.scale, candidates, used);
+    FinderGeometries geometries(bits, candidates);
     // The strongest candidates' triples first; the others only while three candidates are unused.
-    const size_t n = candidates.size(), strongest = std::min(kStrongest, n);
+    const size_t n = candidates.size(), strongest = std::min<size_t>(tuning::kStrongest, n);
     for (const auto& [from, to] : {std::pair<size_t, size_t>{0, strongest}, {strongest, n}}) {
         if (from == to || std::count(used.begin(), used.end(), false) < 3) continue;
-        const TripleRanking ranking = rankTriples(candidates, kMaxTriples, from, to);
+        const TripleRanking ranking = rankTriples(candidates, from, to);
         trace.triples += static_cast<int>(ranking.triples.size());
         trace.triplesDropped += ranking.dropped;
         for (const FinderTriple& t : ranking.triples) {
             if (used[t.topLeft] || used[t.topRight] || used[t.bottomLeft]) continue;
             ++trace.triplesTried;
-            GridFit grid;
-            if (!readTriple(bits, grey, t, geometries, rung, inverted, reading, trace, grid)) continue;
-            markPatternsOf(grid, t, candidates, used);
+            TripleReading read = readTriple(bits, grey, geometries.forTriple(t), t.estimatedVersion, rung, inverted);
+            trace.gridsFitted += static_cast<int>(read.gridCorners.size());
+            trace.gridCorners.insert(trace.gridCorners.end(), read.gridCorners.begin(), read.gridCorners.end());
+            if (!read.symbol) {
+                countFailure(trace, read.reached);
+                pass.failure = furthest(pass.failure, read.failure);
+                continue;
+            }
+            markPatternsOf(read.grid, t, candidates, used);
+            pass.symbols.push_back(std::move(*read.symbol));
             ++trace.verified;
         }
     }
+    pass.unused = static_cast<int>(std::count(used.begin(), used.end(), false));
+    return pass;
 }
 
 }  // namespace
@@ -73,22 +170,28 @@ PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace) 
     ReadTrace local;
     ReadTrace& record = trace != nullptr ? *trace : local;
     const GreyImage grey = toGrey(picture);
-    for (int step = 0; reading.symbols.empty(); ++step) {
+    bool more = true;  // whether the rungs so far leave anything to look for
+    for (int step = 0; more; ++step) {
         std::optional<Rung> rung = retryRung(grey, step);
         if (!rung) break;
         if (rung->bits.empty()) continue;
-        const FinderSearch finders = findFinderPatterns(rung->bits, kMaxCandidates, rung->rowStep);
+        const FinderSearch finders = findFinderPatterns(rung->bits, candidateCap(rung->bits), rung->rowStep);
         const GreyImage& rungGrey = greyOf(*rung, grey);
-        readSymbolsIn(rung->bits, rungGrey, finders.candidates, *rung, false, reading, record.attempts.emplace_back());
-        record.attempts.back().candidatesDropped = finders.dropped;
-        if (reading.symbols.empty() && finders.invertedCandidates.size() >= 3) {
-            rung->bits.invert();
-            readSymbolsIn(rung->bits, rungGrey, finders.invertedCandidates, *rung, true, reading, record.attempts.emplace_back());
-            record.attempts.back().candidatesDropped = finders.invertedDropped;
+        int unused = 0;
+        for (const bool inverted : {false, true}) {
+            const size_t count = inverted ? finders.invertedCandidates.size() : finders.candidates.size();
+            // Light-on-dark symbols only where no dark-on-light one was read.
+            if (inverted && (count < 3 || !reading.symbols.empty())) break;
+            if (inverted) rung->bits.invert();
+            PassReading pass = readSymbolsIn(rung->bits, rungGrey, finders, *rung, inverted, reading.symbols);
+            reading.failure = furthest(reading.failure, pass.failure);
+            unused += pass.unused;
+            for (DecodedSymbol& s : pass.symbols) reading.symbols.push_back(std::move(s));
+            record.attempts.push_back(std::move(pass.trace));
         }
+        more = reading.symbols.empty() || unused >= 3;
     }
     putInReadingOrder(reading.symbols);
     if (!reading.symbols.empty()) reading.failure = ReadFailure::None;
-    detectionFailed = reading.symbols.empty();
     return reading;
 }

@@ -6,13 +6,11 @@
 #include "decoder/AlignmentPattern.h"
 #include "decoder/DecoderTables.h"
 #include "decoder/FormatInformation.h"
+#include "decoder/PrefixSums.h"
+#include "decoder/ReaderTuning.h"
+#include "decoder/SymbolSize.h"
 
 namespace {
-
-// A pattern's centre is found to a fraction of a pixel (the middle of many runs); its traced
-// corners are off by a pixel or so, which over a large symbol adds up: they steer the fit's tilt,
-// the centres its size and place.
-constexpr double kCentreWeight = 8;
 
 // The pattern's corners in its own module frame (7 x 7), in the order FinderGeometry keeps.
 constexpr std::array<PicturePoint, 4> kFinderFrame = {{{0, 0}, {7, 0}, {7, 7}, {0, 7}}};
@@ -52,7 +50,7 @@ std::optional<PicturePoint> fourthCorner(const SymbolFinders& f) {
 }
 
 void addFinder(std::vector<PerspectiveTransform::Pair>& pairs, const FinderGeometry& g, PicturePoint origin) {
-    pairs.push_back({origin + PicturePoint{3.5, 3.5}, g.candidate.centre, kCentreWeight});
+    pairs.push_back({origin + PicturePoint{3.5, 3.5}, g.candidate.centre, tuning::kCentreWeight});
     if (!g.corners) return;
     for (int i = 0; i < 4; ++i) pairs.push_back({origin + kFinderFrame[i], (*g.corners)[i], 1});
 }
@@ -70,7 +68,6 @@ void addAlignmentPatterns(const BitMatrix& bits, std::vector<PerspectiveTransfor
         for (int i = std::max(0, sum - last); i <= std::min(sum, last); ++i) {
             const int j = sum - i;
             if ((i == 0 && j == last) || (i == last && j == 0)) continue;  // under a finder pattern
-            ++grid.alignmentExpected;
             const PicturePoint module{at[i] + 0.5, at[j] + 0.5};
             const double size = moduleSizeAt(grid.whole, module);
             // The first one, far from the finders, may be several modules off; later ones have
@@ -149,28 +146,32 @@ std::optional<int> readVersionNearFinders(const BitMatrix& bits, const SymbolFin
     return std::nullopt;
 }
 
-PicturePoint GridFit::map(PicturePoint module) const {
-    if (tiles.size() <= 1) return whole.map(module);
-    const int n = static_cast<int>(cuts.size()) - 1;  // tiles per side
-    const auto tileOf = [&](double v) {
-        const int k = static_cast<int>(std::upper_bound(cuts.begin(), cuts.end(), v) - cuts.begin()) - 1;
-        return std::clamp(k, 0, n - 1);
-    };
-    return tiles[static_cast<size_t>(tileOf(module.y)) * n + tileOf(module.x)].map(module);
+int GridFit::tilesPerSide() const { return std::max(1, static_cast<int>(cuts.size()) - 1); }
+
+int GridFit::tileAlong(double v) const {
+    if (tiles.size() <= 1) return 0;
+    const int k = static_cast<int>(std::upper_bound(cuts.begin(), cuts.end(), v) - cuts.begin()) - 1;
+    return std::clamp(k, 0, tilesPerSide() - 1);
 }
+
+const PerspectiveTransform& GridFit::tile(int alongX, int alongY) const {
+    return tiles.size() <= 1 ? whole : tiles[static_cast<size_t>(alongY) * tilesPerSide() + alongX];
+}
+
+PicturePoint GridFit::map(PicturePoint module) const { return tile(tileAlong(module.x), tileAlong(module.y)).map(module); }
 
 namespace {
 
 // The points a grid is first fitted to, and refitted to as alignment patterns are found.
 std::vector<PerspectiveTransform::Pair> finderPairs(const SymbolFinders& f, int version, GridShape shape) {
-    const double side = 4 * version + 17;
+    const double side = symbolSide(version);
     std::vector<PerspectiveTransform::Pair> pairs;
     if (shape == GridShape::Parallelogram) {
         const PicturePoint fourth = f.topRight.candidate.centre + f.bottomLeft.candidate.centre - f.topLeft.candidate.centre;
-        pairs = {{{3.5, 3.5}, f.topLeft.candidate.centre, kCentreWeight},
-                 {{side - 3.5, 3.5}, f.topRight.candidate.centre, kCentreWeight},
-                 {{3.5, side - 3.5}, f.bottomLeft.candidate.centre, kCentreWeight},
-                 {{side - 3.5, side - 3.5}, fourth, kCentreWeight}};
+        pairs = {{{3.5, 3.5}, f.topLeft.candidate.centre, tuning::kCentreWeight},
+                 {{side - 3.5, 3.5}, f.topRight.candidate.centre, tuning::kCentreWeight},
+                 {{3.5, side - 3.5}, f.bottomLeft.candidate.centre, tuning::kCentreWeight},
+                 {{side - 3.5, side - 3.5}, fourth, tuning::kCentreWeight}};
         return pairs;
     }
     addFinder(pairs, f.topLeft, {0, 0});
@@ -182,7 +183,7 @@ std::vector<PerspectiveTransform::Pair> finderPairs(const SymbolFinders& f, int 
 }
 
 void setCorners(GridFit& grid) {
-    const double side = 4 * grid.version + 17;
+    const double side = symbolSide(grid.version);
     grid.corners = {grid.whole.map({0, 0}), grid.whole.map({side, 0}), grid.whole.map({side, side}),
                     grid.whole.map({0, side})};
 }
@@ -208,22 +209,23 @@ void alignGrid(const BitMatrix& bits, const SymbolFinders& f, GridFit& grid) {
     setCorners(grid);
 }
 
-double timingAgreement(const BitMatrix& bits, const GridFit& grid) {
+TimingSteps timingSteps(const BitMatrix& bits, const GridFit& grid) {
     // Neighbouring timing modules differ. Counting the neighbours that do, rather than the
     // modules in phase, keeps a grid whose first estimate drifts by half a module along a tilted
     // edge: it still steps one module at a time.
-    const int side = 4 * grid.version + 17;
-    int differ = 0, pairs = 0;
+    const int side = symbolSide(grid.version);
+    TimingSteps steps;
     for (const bool row : {true, false}) {
-        int previous = -1;
+        int previous = -1, differ = 0;
         for (int k = 8; k <= side - 9; ++k) {
             const PicturePoint p = grid.map(row ? PicturePoint{k + 0.5, 6.5} : PicturePoint{6.5, k + 0.5});
             const int dark = darkAt(bits, p);
-            if (previous >= 0) differ += dark != previous, ++pairs;
+            if (previous >= 0) differ += dark != previous;
             previous = dark;
         }
+        (row ? steps.alongRow : steps.alongColumn) = static_cast<double>(differ) / (side - 17);
     }
-    return pairs > 0 ? static_cast<double>(differ) / pairs : 0;
+    return steps;
 }
 
 namespace {
@@ -232,21 +234,13 @@ namespace {
 // outside a width x height picture (those are not visited).
 template <typename Visit>
 int forEachModuleCentre(const GridFit& grid, int width, int height, Visit visit) {
-    const int side = 4 * grid.version + 17;
-    // The tile of each module row and column.
-    const int tilesPerSide = std::max(1, static_cast<int>(grid.cuts.size()) - 1);
-    std::vector<int> tileOf(static_cast<size_t>(side), 0);
-    if (grid.tiles.size() > 1)
-        for (int k = 0; k < side; ++k) {
-            const int t = static_cast<int>(std::upper_bound(grid.cuts.begin(), grid.cuts.end(), k + 0.5) - grid.cuts.begin()) - 1;
-            tileOf[k] = std::clamp(t, 0, tilesPerSide - 1);
-        }
+    const int side = symbolSide(grid.version);
+    std::vector<int> tileOf(static_cast<size_t>(side));  // of each module row and column
+    for (int k = 0; k < side; ++k) tileOf[k] = grid.tileAlong(k + 0.5);
     int outside = 0;
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
-            const PerspectiveTransform& t =
-                grid.tiles.size() > 1 ? grid.tiles[static_cast<size_t>(tileOf[y]) * tilesPerSide + tileOf[x]] : grid.whole;
-            const PicturePoint p = t.map({x + 0.5, y + 0.5});
+            const PicturePoint p = grid.tile(tileOf[x], tileOf[y]).map({x + 0.5, y + 0.5});
             if (!std::isfinite(p.x) || !std::isfinite(p.y) || p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) {
                 ++outside;
                 continue;
@@ -259,7 +253,7 @@ int forEachModuleCentre(const GridFit& grid, int width, int height, Visit visit)
 }  // namespace
 
 BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid) {
-    const int side = 4 * grid.version + 17;
+    const int side = symbolSide(grid.version);
     BitMatrix modules(side, side);
     const int outside = forEachModuleCentre(grid, bits.width(), bits.height(), [&](int x, int y, PicturePoint p) {
         modules.set(x, y, bits.get(static_cast<int>(p.x), static_cast<int>(p.y)));
@@ -269,7 +263,7 @@ BitMatrix sampleGrid(const BitMatrix& bits, const GridFit& grid) {
 }
 
 BitMatrix sampleGridByGrey(const GreyImage& grey, const GridFit& grid, bool inverted) {
-    const int side = 4 * grid.version + 17;
+    const int side = symbolSide(grid.version);
     // Grey levels at the centres (bilinear between the four nearest pixels), outside the
     // picture as light as the lightest seen.
     std::vector<int> level(static_cast<size_t>(side) * side, -1);
@@ -286,19 +280,13 @@ BitMatrix sampleGridByGrey(const GreyImage& grey, const GridFit& grid, bool inve
     const int lightest = *std::max_element(level.begin(), level.end());
     for (int& v : level)
         if (v < 0) v = inverted ? 0 : lightest;
-    // Each module against the mean of the 7 x 7 modules around it, from prefix sums.
-    const int w = side + 1;
-    std::vector<int64_t> sums(static_cast<size_t>(w) * w, 0);
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x)
-            sums[static_cast<size_t>(y + 1) * w + x + 1] = level[static_cast<size_t>(y) * side + x] + sums[static_cast<size_t>(y) * w + x + 1] +
-                                                           sums[static_cast<size_t>(y + 1) * w + x] - sums[static_cast<size_t>(y) * w + x];
+    // Each module against the mean of the 7 x 7 modules around it.
+    const PrefixSums sums(side, side, [&](int x, int y) { return level[static_cast<size_t>(y) * side + x]; });
     BitMatrix modules(side, side);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
             const int x0 = std::max(0, x - 3), x1 = std::min(side, x + 4), y0 = std::max(0, y - 3), y1 = std::min(side, y + 4);
-            const int64_t sum = sums[static_cast<size_t>(y1) * w + x1] - sums[static_cast<size_t>(y0) * w + x1] -
-                                sums[static_cast<size_t>(y1) * w + x0] + sums[static_cast<size_t>(y0) * w + x0];
+            const int64_t sum = sums.over(x0, y0, x1, y1);
             const double mean = static_cast<double>(sum) / ((x1 - x0) * (y1 - y0));
             const int v = level[static_cast<size_t>(y) * side + x];
             modules.set(x, y, inverted ? v > mean : v < mean);

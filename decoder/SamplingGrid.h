@@ -57,10 +57,15 @@ struct GridFit {
     PerspectiveTransform whole;
     std::array<PicturePoint, 4> corners{};  // the symbol's outer corners: upper-left, upper-right,
                                             // lower-right, lower-left
-    int alignmentExpected = 0;
     int alignmentFound = 0;
 
     PicturePoint map(PicturePoint module) const;
+    // The tile holding module coordinate v along either axis, and the transform of a tile.
+    int tileAlong(double v) const;
+    const PerspectiveTransform& tile(int alongX, int alongY) const;
+
+private:
+    int tilesPerSide() const;
 };
 
 // The grid of `version` from the three patterns alone; nullopt when they do not determine one.
@@ -70,10 +75,15 @@ std::optional<GridFit> fitGrid(const SymbolFinders& finders, int version, GridSh
 void alignGrid(const BitMatrix& bits, const SymbolFinders& finders, GridFit& grid);
 
 // How well the grid steps along the timing patterns (row and column 6 between the finder
-// patterns): the share (0..1) of neighbouring timing modules it finds different, as they are. A
-// cheap test that a grid lies on a symbol of that size before anything else is done with it:
-// about a half by chance.
-double timingAgreement(const BitMatrix& bits, const GridFit& grid);
+// patterns): along each, the share (0..1) of neighbouring timing modules it finds different, as
+// they are. A cheap test that a grid lies on a symbol of that size before anything else is done
+// with it: about a half by chance.
+struct TimingSteps {
+    double alongRow = 0, alongColumn = 0;
+    double both() const { return (alongRow + alongColumn) / 2; }
+    double weaker() const { return alongRow < alongColumn ? alongRow : alongColumn; }
+};
+TimingSteps timingSteps(const BitMatrix& bits, const GridFit& grid);
 
 // The module matrix (1 = dark) read at each module's centre; empty when more than a twentieth of
 // the modules fall outside the picture.

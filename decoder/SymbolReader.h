@@ -8,8 +8,9 @@
 //
 // A symbol is only ever returned verified: its format information within its code's reach, every
 // Reed-Solomon block clean or corrected, and a well-formed bit stream. Anything else is a
-// failure with its reason; nothing is guessed. detectionFailed is set when nothing was read and
-// cleared otherwise.
+// failure with its reason; nothing is guessed. "Found" means a symbol: a failure other than
+// NotFound is only reported for a grid whose modules step along both timing patterns, whose format
+// information decodes with few errors and whose version information (from version 7 on) agrees.
 #pragma once
 
 #include <array>
@@ -34,10 +35,16 @@ struct ReadTrace {
         int candidates = 0;
         int candidatesDropped = 0;  // left out by the cap on candidates
         int triples = 0;            // plausible triples ranked
-        int triplesDropped = 0;     // left out by the cap on triples
+        int triplesDropped = 0;     // beyond each corner candidate's best few
         int triplesTried = 0;
         int gridsFitted = 0;
         int verified = 0;
+        // Triples tried that did not read, by the furthest stage any of their grids reached.
+        int failedTiming = 0;       // no grid stepped along both timing patterns
+        int failedFormat = 0;       // no format information with few errors
+        int failedVersion = 0;      // version information not agreeing (version 7 on)
+        int failedReedSolomon = 0;  // a symbol, with a block beyond correction
+        int failedBitStream = 0;    // a symbol, its corrected data malformed or unsupported
         std::vector<PicturePoint> finderCentres;              // in picture pixels
         std::vector<std::array<PicturePoint, 4>> gridCorners;  // each grid fitted
     };

@@ -1,3 +1,0 @@
-#include "decoder/DetectionState.h"
-
-bool detectionFailed = false;

@@ -1,0 +1,54 @@
+#include "decoder/GridChoices.h"
+
+#include <algorithm>
+
+#include "decoder/ReaderTuning.h"
+#include "decoder/SymbolSize.h"
+
+int estimateVersion(const SymbolFinders& f, int fallback) {
+    // Tilt makes modules shorter one way than the other: each leg by the modules along it.
+    const auto along = [](const FinderGeometry& g, bool xAxis) {
+        if (!g.corners) return g.candidate.moduleSize;
+        const auto& c = *g.corners;
+        return xAxis ? (distance(c[0], c[1]) + distance(c[3], c[2])) / 14 : (distance(c[0], c[3]) + distance(c[1], c[2])) / 14;
+    };
+    const double across = distance(f.topLeft.candidate.centre, f.topRight.candidate.centre) /
+                          ((along(f.topLeft, true) + along(f.topRight, true)) / 2);
+    const double down = distance(f.topLeft.candidate.centre, f.bottomLeft.candidate.centre) /
+                        ((along(f.topLeft, false) + along(f.bottomLeft, false)) / 2);
+    const double side = (across + down) / 2 + 7;
+    if (!(side >= 0 && side < 1000)) return fallback;  // no finite, plausible size from these patterns
+    return versionNearestSide(side);
+}
+
+GridChoices::GridChoices(const BitMatrix& bits, const SymbolFinders& finders, int estimatedVersion)
+    : bits(bits), finders(finders) {
+    estimatedVersion = estimateVersion(finders, estimatedVersion);
+    // The stated version first; data modules beside a small symbol's patterns can pass for
+    // version information now and then, so the estimate and its neighbours follow.
+    if (const auto stated = readVersionNearFinders(bits, finders)) versions.push_back(*stated);
+    for (const int v : {estimatedVersion, estimatedVersion - 1, estimatedVersion + 1})
+        if (v >= 1 && v <= 40 && std::find(versions.begin(), versions.end(), v) == versions.end()) versions.push_back(v);
+}
+
+std::optional<GridFit> GridChoices::next() {
+    // A grid of the wrong size, or over patterns that are not one symbol's, misses the timing
+    // patterns' alternation. Both shapes of a version are fitted together, the one that steps
+    // better first.
+    while (pending.empty() && nextVersion < versions.size()) {
+        const int v = versions[nextVersion++];
+        std::vector<std::pair<double, GridFit>> fits;
+        for (const GridShape shape : {GridShape::Perspective, GridShape::Parallelogram}) {
+            auto grid = fitGrid(finders, v, shape);
+            if (!grid) continue;
+            const double agreement = timingSteps(bits, *grid).both();
+            if (agreement >= tuning::kTimingAgreement) fits.emplace_back(agreement, std::move(*grid));
+        }
+        std::stable_sort(fits.begin(), fits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [agreement, grid] : fits) pending.push_back(std::move(grid));
+    }
+    if (pending.empty()) return std::nullopt;
+    GridFit grid = std::move(pending.back());
+    pending.pop_back();
+    return grid;
+}

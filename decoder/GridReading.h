@@ -1,0 +1,31 @@
+// One grid read into a verified symbol, or how far it got: the stage a failed read stopped at
+// tells a symbol damaged beyond correction from a grid laid over something that is no symbol.
+#pragma once
+
+#include "decoder/BitMatrix.h"
+#include "decoder/ContentDecoder.h"
+#include "decoder/GreyImage.h"
+#include "decoder/SamplingGrid.h"
+
+// The stages of a read in order. A grid is a symbol found only when it passed Timing, Format
+// and Version: its modules step along both timing patterns, its format information decodes with
+// few errors, and from version 7 on its version information states its size.
+enum class ReadStage { Timing, Format, Version, ReedSolomon, BitStream, Read };
+constexpr int kFailedStages = 5;  // Timing .. BitStream
+
+struct GridReading {
+    ReadStage reached = ReadStage::Timing;  // Read when verified, else the stage that failed
+    ContentReading content;                 // the verified symbol, when Read
+    bool mirrored = false;                  // read from the transposed matrix (seen from behind)
+    // How the picture reports the failure: NotFound unless the grid is a symbol found.
+    ReadFailure failure() const;
+};
+
+// The grid's modules sampled from the bit image, and where that does not verify, from the grey
+// levels module by module (sampleGridByGrey); each read as seen, else transposed. A failure is
+// the furthest stage any of the four reached.
+GridReading readGrid(const BitMatrix& bits, const GreyImage& grey, const GridFit& grid, bool inverted);
+
+// The stage a sampled matrix of a failed read stands at, from its own modules: Timing, Format,
+// Version when the evidence of a symbol stops there, else ReedSolomon.
+ReadStage symbolEvidence(const BitMatrix& modules);

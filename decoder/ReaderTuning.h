@@ -1,0 +1,83 @@
+// The reader's tuning constants in one place, each with what it guards against. Change one only
+// with the corpus beside you (bench/corpus/run): each trades read rate, false finds and time.
+#pragma once
+
+namespace tuning {
+
+// --- Binarisation and the retry ladder ---
+
+// Grey levels an 8 x 8 block may span and still count as even (no edge): sensor noise must not
+// pass for an edge, or empty margins and large modules break up.
+constexpr int kEvenRange = 24;
+// The same on the smoothed copy, where noise is gone: lower, so faint contrast (shadows,
+// washed-out print) still counts as an edge.
+constexpr int kSmoothedEvenRange = 8;
+// Pictures of this many pixels and more (a phone camera's) also get a half-size rung: modules of
+// a dozen pixels and more read better from a smaller, smoother copy, at a quarter of the cost.
+constexpr long kLargePhoto = 1600L * 1200L;
+// Rows the first rung's finder scan looks at across the picture's shorter side: a quick look
+// that finds patterns whose centre square is a 200th of that or more.
+constexpr int kRowsInFirstLook = 200;
+// From this shorter side on, the later rungs scan every other row (a centre square is at least
+// three rows high, so every other row still crosses it): halves the scan of large pictures.
+constexpr int kEveryOtherRowFrom = 400;
+
+// --- Finder patterns ---
+
+// How far a run across a row hit may be from its 1:1:3:1:1 width, relative to it: blur and
+// thresholds eat a ring of a small pattern by a pixel or two on one side.
+constexpr double kCrossTolerance = 0.75;
+// The same along the diagonals, farther from the pixel grid.
+constexpr double kDiagonalTolerance = 0.9;
+// Tilt shortens one direction: a pattern's height may be 0.4 to 2.5 times its width in the row.
+constexpr double kMostFinderStretch = 2.5;
+// Distinct patterns tracked per polarity: a picture made of finder patterns cannot grow the
+// list (and the time) without bound.
+constexpr int kMaxTrackedFinders = 4096;
+// Candidates kept per polarity and bit image: at least this many, and one per this many pixels of
+// a larger picture, so a sheet of many symbols keeps all its patterns while noise stays bounded.
+constexpr int kMinCandidates = 40;
+constexpr long kPixelsPerCandidate = 20000;
+
+// --- Triples ---
+
+// The strongest candidates whose triples are ranked (and tried) first: a clear symbol is read
+// before the weak candidates' many chance triples are even formed.
+constexpr int kStrongest = 12;
+// Each candidate pairs only with its nearest plausible neighbours (in modules): the three
+// patterns of one symbol are near one another, and the count of triples grows linearly with the
+// candidates instead of with their cube.
+constexpr int kNeighbours = 16;
+// Triples kept per corner candidate, the best ones: a candidate among many (a sheet of symbols,
+// a textured background) forms dozens of plausible triples, its own symbol's is among the best.
+constexpr int kTriplesPerCorner = 8;
+// Modules of one symbol's patterns differ at most this much (tilt and blur).
+constexpr double kMostModuleRatio = 2.5;
+// The shorter leg of a triple is at least this share of the longer one, in modules.
+constexpr double kLeastLegRatio = 0.6;
+// The corner's angle keeps within 45..135 degrees (|cos| below 0.7): strong tilt, no more.
+constexpr double kMostCornerCosine = 0.7;
+
+// --- Grids ---
+
+// A pattern's centre is found to a fraction of a pixel, its traced corners to a pixel or so: the
+// centres weigh this much more in the fit.
+constexpr double kCentreWeight = 8;
+// Share of neighbouring timing modules a grid must find different before it is refined and
+// sampled. Photos of real symbols keep three quarters and more, even tilted; chance a half.
+constexpr double kTimingAgreement = 0.65;
+// A candidate inside a read symbol that fits worse than this is taken for its data whatever its
+// size: the patterns of a nested symbol fit better even at small sizes.
+constexpr double kPoorFit = 0.6;
+
+// --- What counts as a symbol found (when it does not read) ---
+
+// Along each timing pattern separately, the share of neighbours found different: texture and
+// other symbologies reach the loose test above now and then, a real symbol's both lines this.
+constexpr double kSymbolTiming = 0.85;
+// Format information: one copy within this many wrong bits, or both copies naming the same
+// format within the code's reach. Random bits lie within three bits of some format code word more
+// often than not, within one only about once in sixty.
+constexpr int kFormatErrorsAlone = 1;
+
+}  // namespace tuning
