@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -78,13 +79,14 @@ std::vector<int> blockThresholds(const std::vector<int>& levels, const std::vect
 
 }  // namespace
 
-BitMatrix binariseLocal(const GreyImage& grey, int evenRange) {
-    if (grey.width < kBlock || grey.height < kBlock) return binariseGlobal(grey);
+BitMatrix binariseLocal(const GreyImage& grey, int evenRange, BitMatrix storage) {
+    if (grey.width < kBlock || grey.height < kBlock) return binariseGlobal(grey, std::move(storage));
     const int bw = blocksFor(grey.width), bh = blocksFor(grey.height);
     std::vector<uint8_t> even;
     const std::vector<int> levels = blockLevels(grey, bw, bh, evenRange, even);
     const std::vector<int> thresholds = blockThresholds(levels, even, bw, bh);
-    BitMatrix bits(grey.width, grey.height);
+    BitMatrix bits = std::move(storage);
+    bits.reshape(grey.width, grey.height);
     const int width = grey.width;
     std::vector<uint8_t> rowLevels(static_cast<size_t>(width));  // each pixel's threshold in a row of blocks
     for (int y = 0; y < grey.height; ++y) {
@@ -97,8 +99,9 @@ BitMatrix binariseLocal(const GreyImage& grey, int evenRange) {
     return bits;
 }
 
-BitMatrix binariseGlobal(const GreyImage& grey) {
-    BitMatrix bits(grey.width, grey.height);
+BitMatrix binariseGlobal(const GreyImage& grey, BitMatrix storage) {
+    BitMatrix bits = std::move(storage);
+    bits.reshape(grey.width, grey.height);
     if (bits.empty()) return bits;
     // The histogram of every other pixel of every other row (the threshold comes out the same,
     // at a quarter of the cost), in two interleaved counts so that equal neighbours do not wait

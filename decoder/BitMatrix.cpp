@@ -7,6 +7,16 @@ BitMatrix::BitMatrix(int width, int height) {
     cells.assign(static_cast<size_t>(w) * h, 0);
 }
 
+void BitMatrix::reshape(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        *this = BitMatrix();
+        return;
+    }
+    w = width;
+    h = height;
+    cells.resize(static_cast<size_t>(w) * h);
+}
+
 BitMatrix BitMatrix::transposed() const {
     BitMatrix t(h, w);
     for (int y = 0; y < h; ++y)

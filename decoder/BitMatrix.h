@@ -26,6 +26,10 @@ public:
     const uint8_t* row(int y) const { return cells.data() + static_cast<size_t>(y) * w; }
     uint8_t* row(int y) { return cells.data() + static_cast<size_t>(y) * w; }
 
+    // Makes the grid width x height, keeping its storage; the cells' values are left as they
+    // happen to be, for callers that write every cell (a picture's next bit image).
+    void reshape(int width, int height);
+
     // The grid mirrored about its main diagonal: cell (x, y) becomes (y, x).
     BitMatrix transposed() const;
     // Every cell flipped.

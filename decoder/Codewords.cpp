@@ -1,6 +1,7 @@
 #include "decoder/Codewords.h"
 
 #include "decoder/DecoderTables.h"
+#include "decoder/SymbolSize.h"
 
 bool maskCovers(int mask, int x, int y) {
     const int i = y, j = x;  // the patterns are written in row i, column j
@@ -26,7 +27,7 @@ void markRect(BitMatrix& m, int x0, int y0, int width, int height) {
 }  // namespace
 
 BitMatrix functionModules(int version) {
-    const int n = 4 * version + 17;
+    const int n = symbolSide(version);
     BitMatrix m(n, n);
     // Finder patterns with separators and the format information beside them (the dark module
     // at (8, n - 8) included).
@@ -60,7 +61,7 @@ namespace {
 // Calls visit(x, y) for each data module in placement order.
 template <typename Visit>
 void walkDataModules(int version, Visit visit) {
-    const int n = 4 * version + 17;
+    const int n = symbolSide(version);
     const BitMatrix function = functionModules(version);
     bool upwards = true;
     for (int right = n - 1; right >= 1; right -= 2) {

@@ -4,6 +4,7 @@
 #include "decoder/FormatInformation.h"
 #include "decoder/RsDecode.h"
 #include "decoder/SegmentDecoder.h"
+#include "decoder/SymbolSize.h"
 #include "platform/text.h"
 
 namespace {
@@ -29,7 +30,7 @@ ContentReading ContentDecoder::read(const BitMatrix& modules) {
     ContentReading reading;
     const int side = modules.width();
     const int version = (side - 17) / 4;
-    if (side != modules.height() || side != 4 * version + 17 || version < 1 || version > 40) return reading;
+    if (side != modules.height() || side != symbolSide(version) || version < 1 || version > 40) return reading;
 
     const std::optional<FormatInformation> format = readFormatInformation(modules);
     if (!format) {

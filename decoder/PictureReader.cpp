@@ -7,8 +7,8 @@
 // image.
 // Each symbol comes out once: the finder patterns of a verified symbol are not used again, on
 // its rung or any later one. The ladder goes on while nothing has been read, or while a rung
-// leaves finder patterns that no symbol accounts for (a sheet of many symbols, some of them in
-// shadow); what a later rung reads is added.
+// leaves finder patterns outside the symbols read that look like more symbols (a sheet of many,
+// some of them in shadow); what a later rung reads is added.
 #include <algorithm>
 
 #include "decoder/Binariser.h"
@@ -36,30 +36,36 @@ const GreyImage& greyOf(const Rung& rung, const GreyImage& picture) {
     return rung.ownGrey.pixels.empty() ? picture : rung.ownGrey;
 }
 
-// The row step of the full scans: every other row of a picture of some size.
+// The row step of the full scans: every other row of a picture of some size, every third of a
+// large photo's.
 int fullStep(const GreyImage& grey) {
-    return std::min(grey.width, grey.height) >= tuning::kEveryOtherRowFrom ? 2 : 1;
+    const int shorter = std::min(grey.width, grey.height);
+    return shorter >= tuning::kEveryThirdRowFrom ? 3 : shorter >= tuning::kEveryOtherRowFrom ? 2 : 1;
 }
 
 // The ladder, in order: one global threshold (the cheapest, and enough for screens, scans and
 // evenly lit photos), local thresholds (shadows, uneven light), local thresholds on a smoothed
 // copy (print grain, sensor noise, faint contrast) and, for large photos, on a half-size copy.
 // `step` 0, 1, ...; an empty bit image means the rung does not apply; nullopt past the last.
-std::optional<Rung> retryRung(const GreyImage& grey, int step) {
+// `storage`: the previous rung's bit image, whose memory the new one takes over.
+std::optional<Rung> retryRung(const GreyImage& grey, int step, BitMatrix storage) {
     switch (step) {
         case 0: {
             // The first, cheap look scans every few rows of a large picture; the later rungs
             // scan them all.
             const int rows = tuning::kRowsInFirstLook;
             const int rowStep = std::max(1, (std::min(grey.width, grey.height) + rows / 2) / rows);
-            return Rung{"global", binariseGlobal(grey), 1, rowStep, {}};
+            return Rung{"global", binariseGlobal(grey, std::move(storage)), 1, rowStep, {}};
         }
-        case 1: return Rung{"local", binariseLocal(grey), 1, fullStep(grey), {}};
-        case 2: return Rung{"local, smoothed", binariseLocal(smoothed(grey), tuning::kSmoothedEvenRange), 1, fullStep(grey), {}};
+        case 1: return Rung{"local", binariseLocal(grey, tuning::kEvenRange, std::move(storage)), 1, fullStep(grey), {}};
+        case 2: {
+            const GreyImage smooth = smoothed(grey);
+            return Rung{"local, smoothed", binariseLocal(smooth, tuning::kSmoothedEvenRange, std::move(storage)), 1, fullStep(grey), {}};
+        }
         case 3: {
             if (static_cast<long>(grey.width) * grey.height < tuning::kLargePhoto) return Rung{"local, half size", BitMatrix(), 2, 1, {}};
             Rung rung{"local, half size", BitMatrix(), 2, 1, halfSize(grey)};
-            rung.bits = binariseLocal(rung.ownGrey);
+            rung.bits = binariseLocal(rung.ownGrey, tuning::kEvenRange, std::move(storage));
             return rung;
         }
         default: return std::nullopt;
@@ -106,7 +112,8 @@ TripleReading readTriple(const BitMatrix& bits, const GreyImage& grey, const Sym
 struct PassReading {
     std::vector<DecodedSymbol> symbols;
     ReadFailure failure = ReadFailure::NotFound;
-    int unused = 0;  // candidates that no symbol accounts for
+    int unused = 0;         // candidates outside every symbol read so far
+    bool promising = false;  // a triple that did not read got past the timing test
     ReadTrace::Attempt trace;
 };
 
@@ -145,12 +152,14 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
         trace.triplesDropped += ranking.dropped;
         for (const FinderTriple& t : ranking.triples) {
             if (used[t.topLeft] || used[t.topRight] || used[t.bottomLeft]) continue;
+            if (trace.triplesTried >= tuning::kTriesPerPass + tuning::kTriesPerSymbol * trace.verified) break;
             ++trace.triplesTried;
             TripleReading read = readTriple(bits, grey, geometries.forTriple(t), t.estimatedVersion, rung, inverted);
             trace.gridsFitted += static_cast<int>(read.gridCorners.size());
             trace.gridCorners.insert(trace.gridCorners.end(), read.gridCorners.begin(), read.gridCorners.end());
             if (!read.symbol) {
                 countFailure(trace, read.reached);
+                pass.promising = pass.promising || read.reached > ReadStage::Timing;
                 pass.failure = furthest(pass.failure, read.failure);
                 continue;
             }
@@ -159,6 +168,7 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
             ++trace.verified;
         }
     }
+    markPatternsOfRead(pass.symbols, rung.scale, candidates, used);
     pass.unused = static_cast<int>(std::count(used.begin(), used.end(), false));
     return pass;
 }
@@ -171,13 +181,15 @@ PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace) 
     ReadTrace& record = trace != nullptr ? *trace : local;
     const GreyImage grey = toGrey(picture);
     bool more = true;  // whether the rungs so far leave anything to look for
+    BitMatrix spare;
     for (int step = 0; more; ++step) {
-        std::optional<Rung> rung = retryRung(grey, step);
+        std::optional<Rung> rung = retryRung(grey, step, std::move(spare));
         if (!rung) break;
         if (rung->bits.empty()) continue;
         const FinderSearch finders = findFinderPatterns(rung->bits, candidateCap(rung->bits), rung->rowStep);
         const GreyImage& rungGrey = greyOf(*rung, grey);
         int unused = 0;
+        bool promising = false;
         for (const bool inverted : {false, true}) {
             const size_t count = inverted ? finders.invertedCandidates.size() : finders.candidates.size();
             // Light-on-dark symbols only where no dark-on-light one was read.
@@ -186,10 +198,15 @@ PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace) 
             PassReading pass = readSymbolsIn(rung->bits, rungGrey, finders, *rung, inverted, reading.symbols);
             reading.failure = furthest(reading.failure, pass.failure);
             unused += pass.unused;
+            promising = promising || pass.promising;
             for (DecodedSymbol& s : pass.symbols) reading.symbols.push_back(std::move(s));
             record.attempts.push_back(std::move(pass.trace));
         }
-        more = reading.symbols.empty() || unused >= 3;
+        // After a read, the next rung only for patterns outside the symbols read that look like
+        // more: a grid over them that stepped along its timing patterns, or several symbols
+        // read already (a sheet of them).
+        more = reading.symbols.empty() || (unused >= 3 && (promising || reading.symbols.size() >= 2));
+        spare = std::move(rung->bits);
     }
     putInReadingOrder(reading.symbols);
     if (!reading.symbols.empty()) reading.failure = ReadFailure::None;

@@ -21,6 +21,9 @@ constexpr int kRowsInFirstLook = 200;
 // From this shorter side on, the later rungs scan every other row (a centre square is at least
 // three rows high, so every other row still crosses it): halves the scan of large pictures.
 constexpr int kEveryOtherRowFrom = 400;
+// From this shorter side on, every third row: a readable symbol in a photo this large has modules
+// of two pixels and more, a centre square of six rows, still crossed twice.
+constexpr int kEveryThirdRowFrom = 1500;
 
 // --- Finder patterns ---
 
@@ -47,10 +50,15 @@ constexpr int kStrongest = 12;
 // Each candidate pairs only with its nearest plausible neighbours (in modules): the three
 // patterns of one symbol are near one another, and the count of triples grows linearly with the
 // candidates instead of with their cube.
-constexpr int kNeighbours = 16;
+constexpr int kNeighbours = 12;
 // Triples kept per corner candidate, the best ones: a candidate among many (a sheet of symbols,
 // a textured background) forms dozens of plausible triples, its own symbol's is among the best.
 constexpr int kTriplesPerCorner = 8;
+// Triples tried per polarity of a rung before it gives up, and more for each symbol it reads: a
+// textured picture or another symbology forms thousands of plausible triples that are no
+// symbol, while a sheet of symbols keeps finding its own among its best triples.
+constexpr int kTriesPerPass = 100;
+constexpr int kTriesPerSymbol = 12;
 // Modules of one symbol's patterns differ at most this much (tilt and blur).
 constexpr double kMostModuleRatio = 2.5;
 // The shorter leg of a triple is at least this share of the longer one, in modules.
