@@ -3,6 +3,7 @@
 #include <span>
 
 #include "app/MainWnd.h"
+#include "platform/translation.h"
 
 namespace AppMenus {
 namespace {
@@ -48,7 +49,7 @@ platform::HMENU LoadMenu(unsigned id) {
             if (item.command == 0) {
                 platform::AppendMenu(popup, platform::MF_SEPARATOR, 0, u"");
             } else {
-                platform::AppendMenu(popup, platform::MF_STRING, item.command, item.text);
+                platform::AppendMenu(popup, platform::MF_STRING, item.command, platform::Tr(item.text));
             }
         }
         platform::HMENU menu = platform::CreatePopupMenu();

@@ -9,6 +9,7 @@
 #include "platform/controls.h"
 #include "platform/shell.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 CQRDECODEUIHandler::~CQRDECODEUIHandler() {
     for (HWND w : {m_hText, m_hVersion, m_hLevel, m_hPreview}) {
@@ -89,7 +90,7 @@ bool CQRDECODEUIHandler::OnCommand(UINT command) {
 void CQRDECODEUIHandler::ReadImage() {
     platform::OPENFILENAME ofn;
     ofn.hwndOwner = GetActiveWindow();
-    ofn.filters = {{u"图片文件", u"*.png;*.jpg;*.jpeg;*.gif;*.bmp"}, {u"所有文件", u"*"}};
+    ofn.filters = {{platform::Tr(u"图片文件"), u"*.png;*.jpg;*.jpeg;*.gif;*.bmp"}, {platform::Tr(u"所有文件"), u"*"}};
     ofn.initialDir = m_strFolder;
     ofn.flags = platform::OFN_EXPLORER | platform::OFN_ENABLESIZING | platform::OFN_HIDEREADONLY;
     if (!platform::GetOpenFileName(&ofn)) return;
@@ -142,7 +143,7 @@ void CQRDECODEUIHandler::ShowResult(const DecodedSymbol& symbol) {
     SetWindowText(m_hVersion, std::u16string(digits.begin(), digits.end()));
 
     const int level = symbol.ecLevel;
-    SetWindowText(m_hLevel, level >= 0 && level < 4 ? kLevelTexts[static_cast<size_t>(level)] : std::u16string_view());
+    SetWindowText(m_hLevel, level >= 0 && level < 4 ? platform::Tr(kLevelTexts[static_cast<size_t>(level)]) : u"");
 }
 
 void CQRDECODEUIHandler::CopyText() {

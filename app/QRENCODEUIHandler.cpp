@@ -22,6 +22,7 @@
 #include "platform/imaging.h"
 #include "platform/shell.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ const platform::ImageFormat kSaveFormats[] = {platform::ImageFormat::Png, platfo
                                               platform::ImageFormat::Gif, platform::ImageFormat::Bmp};
 std::vector<platform::FileFilter> SaveFilters() {
     return {{u"PNG(*.png)", u"*.png"}, {u"JPEG(*.jpg)", u"*.jpg;*.jpeg"}, {u"GIF(*.gif)", u"*.gif"},
-            {u"位图格式(*.bmp)", u"*.bmp"}};
+            {platform::Tr(u"位图格式(*.bmp)"), u"*.bmp"}};
 }
 
 // The format the file name's extension names (any case, jpeg as jpg), else the chosen filter's.
@@ -100,10 +101,12 @@ void CQRENCODEUIHandler::Init() {
                                 m_pMainWnd->GetViewHWnd(), IDC_PREVIEW, nullptr);
 
     const auto& kLevelTexts = CQRDECODEUIHandler::kLevelTexts;
-    std::vector<std::u16string> versions{u"自动"};
+    std::vector<std::u16string> versions{platform::Tr(u"自动")};
     for (std::u16string& v : NumberItems(1, 40)) versions.push_back(std::move(v));
     m_hVersionList = CreateOptionList(IDC_VERSION_LIST, versions, 0);
-    m_hLevelList = CreateOptionList(IDC_LEVEL_LIST, {kLevelTexts.begin(), kLevelTexts.end()}, 0);
+    std::vector<std::u16string> levels;
+    for (std::u16string_view level : kLevelTexts) levels.push_back(platform::Tr(level));
+    m_hLevelList = CreateOptionList(IDC_LEVEL_LIST, levels, 0);
     m_hScaleList = CreateOptionList(IDC_SCALE_LIST, NumberItems(1, 20), 3);
     m_hEncodingList = CreateOptionList(IDC_ENCODING_LIST, {u"GB2312", u"UTF-8"}, 0);
 
@@ -157,8 +160,8 @@ bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPA
     if (msg == WM_COMMAND && lParam != 0 && IsContentField(reinterpret_cast<HWND>(lParam))) {
         // A field that refused typing or a paste says so; its next change takes the note away.
         if (HIWORD(wParam) == EN_MAXTEXT) {
-            ShowNote(kTooLongText);
-        } else if (HIWORD(wParam) == EN_CHANGE && NoteText() == kTooLongText) {
+            ShowNote(platform::Tr(kTooLongText));
+        } else if (HIWORD(wParam) == EN_CHANGE && NoteText() == platform::Tr(kTooLongText)) {
             ShowNote(u"");
         }
         return false;
@@ -339,8 +342,8 @@ std::u16string CQRENCODEUIHandler::MissingCharacterText(std::u16string_view char
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
     const std::string codeText = code;
-    return u"GB2312 没有“" + std::u16string(character) + u"”（" + std::u16string(codeText.begin(), codeText.end()) +
-           u"），点此改用 UTF-8";
+    return platform::Tr(u"GB2312 没有“%1”（%2），点此改用 UTF-8",
+                        {character, std::u16string(codeText.begin(), codeText.end())});
 }
 
 std::u16string CQRENCODEUIHandler::NoteText() const {
@@ -398,10 +401,10 @@ std::u16string CQRENCODEUIHandler::DefaultFileName(const std::tm& t) {
 std::u16string CQRENCODEUIHandler::SaveFailureText(int errorNumber) {
     std::u16string reason;
     for (const SaveFailureReason& r : kSaveFailureReasons) {
-        if (r.errorNumber == errorNumber) reason = r.text;
+        if (r.errorNumber == errorNumber) reason = platform::Tr(r.text);
     }
     if (reason.empty()) reason = platform::utf8ToUtf16(std::strerror(errorNumber));
-    return u"保存失败：" + reason;
+    return platform::Tr(u"保存失败：%1", {reason});
 }
 
 void CQRENCODEUIHandler::Save() {
@@ -421,7 +424,7 @@ void CQRENCODEUIHandler::Save() {
 
     std::vector<uint8_t> encoded;
     if (!platform::encodeImage(SymbolImage(), SaveFormat(ofn.file, ofn.nFilterIndex), encoded).empty()) {
-        ShowSaveFailure(u"保存失败：图片编码出错");
+        ShowSaveFailure(platform::Tr(u"保存失败：图片编码出错"));
         return;
     }
     int error = 0;

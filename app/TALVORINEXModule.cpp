@@ -10,6 +10,7 @@
 #include "bkwin/bkskinpool.h"
 #include "bkwin/bkstylepool.h"
 #include "platform/shell.h"
+#include "platform/translation.h"
 
 namespace {
 
@@ -54,8 +55,8 @@ void CTALVORINEXModule::ShowAlreadyRunning() {
 
 int CTALVORINEXModule::Run() {
     m_nLanguage = LanguageFromLangId(platform::GetSystemDefaultLangID());
-    // Qt's own dialogs and menus in the system's language; the program's texts are its own.
-    platform::LoadQtTranslations();
+    // The interface's catalogue, and Qt's own dialogs and menus in the same language.
+    platform::LoadTranslations();
     if (!LoadResources()) std::fputs("Merovask: some resources did not load\n", stderr);
 
     // Held until the run ends; a lock that cannot be made at all does not stop the program.

@@ -1,10 +1,14 @@
 // The process entry of the desktop program.
 #include "app/TALVORINEXModule.h"
+#include "platform/screen_scale.h"
 #include "platform/shell.h"
 #include "platform/window.h"
 
 int main(int argc, char** argv) {
     platform::Application application(argc, argv);
+    // The main window (layer 103, 800 x 600) always fits the screen: on a screen too small for it
+    // at the screen's scale, the scale steps down.
+    platform::FitScaleToScreen(argc, argv, platform::SIZE{800, 600});
     platform::Application::setDesktopFileName(MEROVASK_APP_ID);
     if (platform::CoInitialize() != platform::S_OK) return -1;
     {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <tinyxml.h>
 
+#include "bkres/bkinterfacetext.h"
 #include "bkres/bkresutil.h"
 #include "platform/text.h"
 
@@ -26,6 +27,7 @@ bool BkString::LoadFromXml(const char* xml) {
     }
     const TiXmlElement* root = doc.RootElement();
     if (!root || root->ValueStr() != "string") return false;
+    BkInterfaceText::Translate(&doc);
     auto& strings = Strings();
     for (const TiXmlElement* s = root->FirstChildElement("s"); s; s = s->NextSiblingElement("s")) {
         int id = 0;

@@ -4,6 +4,7 @@
 #include <tinyxml.h>
 
 #include "bkres/bkfontpool.h"
+#include "bkres/bkinterfacetext.h"
 #include "bkres/bkresutil.h"
 #include "bkres/bkvaluesyntax.h"
 #include "bkwin/bkedit.h"
@@ -71,6 +72,7 @@ bool CBkDialogView::SetXml(std::string_view xml) {
     }
     const TiXmlElement* root = doc.RootElement();
     if (!root || root->ValueStr() != "layer") return false;
+    BkInterfaceText::Translate(&doc);
 
     if (const char* title = root->Attribute("title")) m_strTitle = utf8ToUtf16(title);
     m_nWidth = IntAttribute(root, "width");

@@ -37,6 +37,13 @@ std::size_t UnitsOf(const std::u16string& text, int positions) {
     return i;
 }
 
+// True when a line break between text[at - 1] and text[at] would cut a word of a script that
+// spaces its words (Chinese breaks between any two characters).
+bool InsideWord(const std::u16string& text, std::size_t at) {
+    auto spaced = [](char16_t c) { return c != u' ' && c < 0x2E80; };
+    return spaced(text[at - 1]) && spaced(text[at]);
+}
+
 // All text inside a node, markup left out.
 std::u16string TextOf(const TiXmlNode* node) {
     std::u16string out;
@@ -90,19 +97,30 @@ void CBkRichText::LayoutText(HDC dc, const std::u16string& text, Cursor& cursor,
     SelectObject(dc, BkFontPool::GetFont(cursor.fontCode));
     std::u16string rest = text;
     while (!rest.empty()) {
+        // A fresh line does not start with the space a line broke at.
+        if (cursor.x == cursor.left && rest.front() == u' ' && !runs.empty()) {
+            rest.erase(0, std::min(rest.find_first_not_of(u' '), rest.size()));
+            continue;
+        }
         int fit = 0;
         SIZE whole{0, 0};
         GetTextExtentExPoint(dc, rest, std::max(0, cursor.right - cursor.x), &fit, nullptr, &whole);
-        if (fit <= 0) {
+        std::size_t units = fit > 0 ? UnitsOf(rest, fit) : 0;
+        if (units > 0 && units < rest.size() && InsideWord(rest, units)) {
+            // A word of a spaced script breaks at the space before it, or goes to a fresh line.
+            const std::size_t space = rest.rfind(u' ', units - 1);
+            if (space != std::u16string::npos && space > 0) units = space;
+            else if (cursor.x > cursor.left) units = 0;
+        }
+        if (units == 0) {
             // Nothing fits after what the line holds: go on at a fresh line. On a fresh line an
             // area narrower than one character still takes one, so that the layout ends.
             if (cursor.x > cursor.left) {
                 cursor.NewLine();
                 continue;
             }
-            fit = 1;
+            units = UnitsOf(rest, 1);
         }
-        const std::size_t units = UnitsOf(rest, fit);
         Run run;
         run.text = rest.substr(0, units);
         SIZE size{0, 0};

@@ -2,7 +2,7 @@
 // rectangle shrunk by its margins. `b`, `i`, `u` add bold, italic, underline to the running font
 // (font code `defaultfont`); `c color=RRGGBB` colours its content; `br` starts a new line;
 // `a id=N` is a link drawn in the link style (`linkclass`) whose click sends code 1 with N.
-// Text wraps at the last character that fits, not at word boundaries.
+// Text wraps at the last character that fits, words of spaced scripts (English) at a space.
 #pragma once
 
 #include <cstdint>

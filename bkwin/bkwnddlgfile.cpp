@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <tinyxml.h>
 
+#include "bkres/bkinterfacetext.h"
 #include "bkres/bkresutil.h"
 #include "bkres/bkvaluesyntax.h"
 
@@ -25,6 +26,7 @@ bool CBkDialogFile::Load(const TiXmlElement* element) {
         std::fprintf(stderr, "Failed parsing layout %d: %s\n", id, doc.ErrorDesc());
         return false;
     }
+    BkInterfaceText::Translate(&doc);
     LoadChilds(doc.FirstChildElement());
     return true;
 }

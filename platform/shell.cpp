@@ -217,6 +217,11 @@ public:
         return std::string();
     }
 
+    std::string languageList() override {
+        const char* v = std::getenv("LANGUAGE");
+        return v ? v : "";
+    }
+
     bool openTarget(std::u16string_view target) override {
         return QProcess::startDetached(QStringLiteral("xdg-open"), {toQString(target)});
     }
@@ -536,13 +541,13 @@ WORD LanguageIdFromLocale(std::string_view locale) {
 
 WORD GetSystemDefaultLangID() { return LanguageIdFromLocale(CurrentShellProvider().localeName()); }
 
-bool LoadQtTranslations() {
+bool LoadQtTranslations(std::string_view language) {
     static QPointer<QTranslator> loaded;
     delete loaded.data();  // a translator leaves the application as it goes
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) return false;
-    const std::string name = CurrentShellProvider().localeName();
-    const QLocale locale(QString::fromStdString(name.substr(0, name.find_first_of(".@"))));
+    const std::string name(language.substr(0, language.find_first_of(".@")));
+    const QLocale locale(QString::fromStdString(name));
     auto translator = std::make_unique<QTranslator>(app);
     // "qt" is the catalogue of all of Qt's modules.
     if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
@@ -660,6 +665,8 @@ UINT ScriptedShell::popupMenu(const std::vector<MenuItemInfo>& items, POINT, HWN
 }
 
 std::string ScriptedShell::localeName() { return locale; }
+
+std::string ScriptedShell::languageList() { return languages; }
 
 bool ScriptedShell::openTarget(std::u16string_view target) {
     openedTargets.emplace_back(target);

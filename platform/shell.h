@@ -230,10 +230,10 @@ private:
 WORD GetSystemDefaultLangID();
 // The mapping of a locale name ("zh_CN.UTF-8", "zh_TW", "en_US", "" ...).
 WORD LanguageIdFromLocale(std::string_view locale);
-// Loads Qt's own translations (file dialogs and their buttons, the fields' edit menus) for the
-// locale GetSystemDefaultLangID reads, replacing any loaded before. False when there are none
-// for it (the texts stay English).
-bool LoadQtTranslations();
+// Loads Qt's own translations (file dialogs and their buttons, the fields' edit menus) for
+// `language` ("zh_CN", "en_US": the interface language, platform/translation.h), replacing any
+// loaded before. False when there are none for it (the texts stay English).
+bool LoadQtTranslations(std::string_view language);
 
 // Opens a link target (URL or path) with the desktop's handler (xdg-open). ShellExecute's
 // "open" verb. False when it cannot be started.
@@ -283,6 +283,8 @@ public:
     virtual UINT popupMenu(const std::vector<MenuItemInfo>& items, POINT at, HWND owner) = 0;
     // The locale name, as in $LANG.
     virtual std::string localeName() = 0;
+    // The list of languages the user prefers, as in $LANGUAGE ("de:en_GB"); empty when unset.
+    virtual std::string languageList() = 0;
     virtual bool openTarget(std::u16string_view target) = 0;
 };
 
@@ -335,6 +337,7 @@ public:
     std::vector<std::vector<MenuItemInfo>> menusShown;
 
     std::string locale = "zh_CN.UTF-8";
+    std::string languages;
     std::vector<std::u16string> openedTargets;
 
     bool fileDialog(const FileDialogRequest& request, std::u16string& chosen, DWORD* filterIndex) override;
@@ -348,6 +351,7 @@ public:
     void watchTrayHost(HWND hwnd, UINT message) override;
     UINT popupMenu(const std::vector<MenuItemInfo>& items, POINT at, HWND owner) override;
     std::string localeName() override;
+    std::string languageList() override;
     bool openTarget(std::u16string_view target) override;
 };
 

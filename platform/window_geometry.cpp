@@ -45,6 +45,9 @@ void applyGeometry(WindowRecord& w) {
     }
     if (r.width() <= 0) r.setWidth(0);
     if (r.height() <= 0) r.setHeight(0);
+    // A top-level window without a sizing frame gives the window manager its one size (minimum =
+    // maximum), so that no manager stretches it.
+    if (!w.child && !(w.style & WS_THICKFRAME)) w.widget->setFixedSize(r.size());
     w.widget->setGeometry(r);
 }
 
