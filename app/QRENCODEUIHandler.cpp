@@ -273,7 +273,9 @@ void CQRENCODEUIHandler::Generate() {
                                : std::u16string::npos;
     if (missing != std::u16string::npos) {
         // A character GBK lacks would become '?' in the symbol: no symbol, and UTF-8 offered.
-        const size_t length = missing + 1 < text.size() && (text[missing] & 0xFC00) == 0xD800 ? 2 : 1;
+        const bool pair = missing + 1 < text.size() && (text[missing] & 0xFC00) == 0xD800 &&
+                          (text[missing + 1] & 0xFC00) == 0xDC00;
+        const size_t length = pair ? 2 : 1;
         ShowUtf8Offer(MissingCharacterText(std::u16string_view(text).substr(missing, length)));
     } else if (text.size() <= static_cast<size_t>(kMaxContentLength)) {
         // The terminating zero is part of the data: every symbol ends with one 0x00 byte.
