@@ -574,11 +574,11 @@ def busy(rng, w, h):
     return np.clip(canvas * smooth_noise(rng, w, h, 40, 0.25)[..., None] + grain, 0, 1)
 
 
-def light(rng, canvas, low):
+def light(rng, canvas, low, step=1):
     """A light gradient across the picture: full light on one side, `low` times it on the other
-    (linear or from a spot)."""
+    (linear or from a spot); worked out every `step` pixels and interpolated between."""
     h, w = canvas.shape[:2]
-    ys, xs = np.mgrid[0:h, 0:w].astype(np.float32)
+    ys, xs = np.mgrid[0:h:step, 0:w:step].astype(np.float32)
     if rng.random() < 0.5:
         a = rng.uniform(0, 2 * math.pi)
         t = (xs * math.cos(a) + ys * math.sin(a))
@@ -586,6 +586,8 @@ def light(rng, canvas, low):
     else:
         cx, cy = rng.uniform(0, w), rng.uniform(0, h)
         t = np.clip(np.hypot(xs - cx, ys - cy) / max(w, h), 0, 1)
+    if step > 1:
+        t = cv2.resize(t, (w, h), interpolation=cv2.INTER_LINEAR)
     canvas *= (1 - (1 - low) * t)[..., None]
 
 
@@ -632,8 +634,10 @@ def finish(rng, canvas, p, scale=SUPERSAMPLE):
     h, w = canvas.shape[:2]
     if scale > 1:
         canvas = cv2.resize(canvas, (w // scale, h // scale), interpolation=cv2.INTER_AREA)
-    if p["noise"][1] > 0:
+    if p["noise"][1] > 0 and scale > 1:
         canvas = canvas + rng.normal(0, rng.uniform(*p["noise"]), canvas.shape).astype(np.float32)
+    elif p["noise"][1] > 0:  # drawn at picture size, large: single precision noise, made faster
+        canvas += rng.uniform(*p["noise"]) * rng.standard_normal(canvas.shape, dtype=np.float32)
     return np.clip(np.rint(canvas * 255), 0, 255).astype(np.uint8)
 
 
@@ -1036,11 +1040,13 @@ def many_symbols(rng, p, index):
             q = p["quiet"]
             module = side / (len(symbol.matrix) + 2 * q)
             text = label_text(rng, int((lw - side - 2) * 8), int((lh - 2) * 8), paper, shelf)
-            layers = [rect_layer(x, ly, x + lw, ly + lh, paper), raster_layer(text, x + side + 1.5, ly + 1, 1 / 8),
-                      symbol_layer(symbol, x + 0.75, ly + 0.75, module, q, {"light": paper})]
-            compose_local(canvas, Placement(surface(layers), h, origin, (x, ly, x + lw, ly + lh)))
+            # The label, then the symbol over it: each drawn only within its own box.
+            label = [rect_layer(x, ly, x + lw, ly + lh, paper), raster_layer(text, x + side + 1.5, ly + 1, 1 / 8)]
+            compose_local(canvas, Placement(surface(label), h, origin, (x, ly, x + lw, ly + lh)))
+            mark = symbol_layer(symbol, x + 0.75, ly + 0.75, module, q, {"light": paper})
+            compose_local(canvas, Placement(mark, h, origin, (x + 0.75, ly + 0.75, x + 0.75 + side, ly + 0.75 + side)))
     if p["light"][1]:
-        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+        light(rng, canvas, 1 - rng.uniform(*p["light"]), step=8)
     notes = "%s of %d x %d, versions %d-%d, %s" % ("shelves" if shelf else "label sheet", rows, cols,
                                                    min(s.version for s in symbols), max(s.version for s in symbols), desc)
     return finish(rng, canvas, p, scale=1), symbols, notes
@@ -1086,7 +1092,7 @@ def screen_photo(rng, p, index):
     placement.h = np.array([[1, 0, c[0]], [0, 1, c[1]], [0, 0, 1]]) @ placement.h
     compose_local(canvas, placement)
     if p["light"][1]:
-        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+        light(rng, canvas, 1 - rng.uniform(*p["light"]), step=8)
     notes = "%s %d-%s %s %d screen px/module, %.2f camera px/screen px %s" % (
         symbol.encoder, symbol.version, symbol.level, symbol.kind, k, placement_ppm(placement), desc)
     return finish(rng, canvas, p, scale=1), [symbol], notes
@@ -1128,7 +1134,7 @@ def photo_of_print(rng, p, index, layers, extent, fit, ppm):
     placement.h = np.array([[1, 0, c[0]], [0, 1, c[1]], [0, 0, 1]]) @ placement.h
     compose_local(canvas, placement)
     if p["light"][1]:
-        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+        light(rng, canvas, 1 - rng.uniform(*p["light"]), step=8)
     return finish(rng, canvas, p, scale=1), "%s; %dx%d" % (desc, width, height)
 
 
@@ -1276,7 +1282,7 @@ def texture_photo(rng, p, index):
     width, height = p["size"][int(rng.integers(0, len(p["size"])))]
     canvas = texture(rng, kind, width, height)
     if p["light"][1]:
-        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+        light(rng, canvas, 1 - rng.uniform(*p["light"]), step=8)
     return finish(rng, canvas, p, scale=1), [], "%s %dx%d" % (kind, width, height)
 
 
