@@ -43,6 +43,37 @@ ReadStage stageOf(const ContentReading& read, const BitMatrix& modules) {
 
 }  // namespace
 
+bool formatWithinReach(const BitMatrix& bits, const GreyImage& grey, const GridFit& grid, bool inverted) {
+    const int side = symbolSide(grid.version);
+    const auto pixelAt = [&](PicturePoint module, int& x, int& y) {
+        const PicturePoint p = grid.map(module);
+        if (!(p.x >= 0 && p.y >= 0 && p.x < bits.width() && p.y < bits.height())) return false;
+        x = static_cast<int>(p.x), y = static_cast<int>(p.y);
+        return true;
+    };
+    // The timing modules alternate: their mean grey lies between the symbol's two levels.
+    int64_t sum = 0;
+    int count = 0, x, y;
+    for (int k = 8; k <= side - 9; ++k)
+        for (const PicturePoint module : {PicturePoint{k + 0.5, 6.5}, PicturePoint{6.5, k + 0.5}})
+            if (pixelAt(module, x, y)) sum += grey.at(x, y), ++count;
+    const double middle = count > 0 ? static_cast<double>(sum) / count : 128;
+    BitMatrix fromBits(side, side), fromGrey(side, side);
+    for (int k = 0; k < side; ++k) {
+        if (k > 8 && k < side - 8) continue;
+        for (const auto& [mx, my] : {std::pair<int, int>{k, 8}, std::pair<int, int>{8, k}}) {
+            if (!pixelAt({mx + 0.5, my + 0.5}, x, y)) continue;
+            fromBits.set(mx, my, bits.get(x, y));
+            fromGrey.set(mx, my, inverted ? grey.at(x, y) > middle : grey.at(x, y) < middle);
+        }
+    }
+    for (const BitMatrix* m : {&fromBits, &fromGrey})
+        for (const BitMatrix& seen : {*m, m->transposed()})
+            for (int copy = 0; copy < 2; ++copy)
+                if (decodeFormatBits(formatBitsOfCopy(seen, copy))) return true;
+    return false;
+}
+
 ReadStage symbolEvidence(const BitMatrix& m) {
     const int side = m.width();
     const int version = (side - 17) / 4;

@@ -26,6 +26,14 @@ struct GridReading {
 // the furthest stage any of the four reached.
 GridReading readGrid(const BitMatrix& bits, const GreyImage& grey, const GridFit& grid, bool inverted);
 
+// Whether the format information, sampled through the grid as first laid (beside the finder
+// patterns, where that grid is right already), is within its code's reach in a copy, as seen or
+// transposed, from the bit image or from the grey levels against the timing patterns' mean. A
+// cheap test before the grid is refined and every module sampled: a grid laid over texture or
+// another symbology that steps along its timing lines by chance rarely passes it too.
+// `inverted`: light modules are the symbol's dark ones.
+bool formatWithinReach(const BitMatrix& bits, const GreyImage& grey, const GridFit& grid, bool inverted);
+
 // The stage a sampled matrix of a failed read stands at, from its own modules: Timing, Format,
 // Version when the evidence of a symbol stops there, else ReedSolomon.
 ReadStage symbolEvidence(const BitMatrix& modules);

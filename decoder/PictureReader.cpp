@@ -94,6 +94,10 @@ TripleReading readTriple(const BitMatrix& bits, const GreyImage& grey, const Sym
     GridChoices choices(bits, finders, estimatedVersion);
     while (std::optional<GridFit> next = choices.next()) {
         GridFit& grid = *next;
+        if (!formatWithinReach(bits, grey, grid, inverted)) {
+            result.reached = std::max(result.reached, ReadStage::Format);
+            continue;
+        }
         alignGrid(bits, finders, grid);
         result.gridCorners.push_back({grid.corners[0] * rung.scale, grid.corners[1] * rung.scale,
                                       grid.corners[2] * rung.scale, grid.corners[3] * rung.scale});
@@ -143,6 +147,7 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
     std::vector<bool> used(candidates.size(), false);
     markPatternsOfRead(readBefore, rung.scale, candidates, used);
     FinderGeometries geometries(bits, candidates);
+    const int tries = std::max(tuning::kTriesPerPass, static_cast<int>(candidates.size()) / tuning::kCandidatesPerTry);
     // The strongest candidates' triples first; the others only while three candidates are unused.
     const size_t n = candidates.size(), strongest = std::min<size_t>(tuning::kStrongest, n);
     for (const auto& [from, to] : {std::pair<size_t, size_t>{0, strongest}, {strongest, n}}) {
@@ -152,7 +157,7 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
         trace.triplesDropped += ranking.dropped;
         for (const FinderTriple& t : ranking.triples) {
             if (used[t.topLeft] || used[t.topRight] || used[t.bottomLeft]) continue;
-            if (trace.triplesTried >= tuning::kTriesPerPass + tuning::kTriesPerSymbol * trace.verified) break;
+            if (trace.triplesTried >= tries + tuning::kTriesPerSymbol * trace.verified) break;
             ++trace.triplesTried;
             TripleReading read = readTriple(bits, grey, geometries.forTriple(t), t.estimatedVersion, rung, inverted);
             trace.gridsFitted += static_cast<int>(read.gridCorners.size());

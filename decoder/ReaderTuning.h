@@ -54,10 +54,12 @@ constexpr int kNeighbours = 12;
 // Triples kept per corner candidate, the best ones: a candidate among many (a sheet of symbols,
 // a textured background) forms dozens of plausible triples, its own symbol's is among the best.
 constexpr int kTriplesPerCorner = 8;
-// Triples tried per polarity of a rung before it gives up, and more for each symbol it reads: a
-// textured picture or another symbology forms thousands of plausible triples that are no
+// Triples tried per polarity of a rung before it gives up: at least kTriesPerPass, one per
+// kCandidatesPerTry candidates of a picture with more, and kTriesPerSymbol more for each symbol
+// read. A textured picture or another symbology forms thousands of plausible triples that are no
 // symbol, while a sheet of symbols keeps finding its own among its best triples.
-constexpr int kTriesPerPass = 100;
+constexpr int kTriesPerPass = 40;
+constexpr int kCandidatesPerTry = 2;
 constexpr int kTriesPerSymbol = 12;
 // Modules of one symbol's patterns differ at most this much (tilt and blur).
 constexpr double kMostModuleRatio = 2.5;
