@@ -172,6 +172,11 @@ void CTALVORINEXMainWnd::OnInitDialog(HWND hwnd) {
 
     SetTabCurSel(IDC_TEMPLATE_TAB, kTextTab);
 
+    // Tab moves through the page on show in reading order: its field, then the settings and
+    // buttons on the right (what is hidden, such as the other pages and tabs, is passed over).
+    m_richView.SetTabOrder({2111, 2210, 2310, 2410, 2510, 2610, 2710, 2810, 2910, 2121, 2131, 2141, 2181, 2151, 2161,
+                            3111, 3121, 3131, 3151, 3171, 3161, 3176});
+
     platform::SetWindowAccelerators(hwnd, {std::begin(kAccelerators), std::end(kAccelerators)});
     platform::DragAcceptFiles(hwnd, true);
 }

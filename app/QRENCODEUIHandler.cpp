@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/AppMenus.h"
+#include "app/PageTexts.h"
 #include "app/ContentTemplates.h"
 #include "app/MainWnd.h"
 #include "app/QRDECODEUIHandler.h"
@@ -47,9 +48,20 @@ std::vector<std::u16string> NumberItems(int first, int last) {
 // of these extensions the chosen filter's, so the name always says the format.
 const platform::ImageFormat kSaveFormats[] = {platform::ImageFormat::Png, platform::ImageFormat::Jpeg,
                                               platform::ImageFormat::Gif, platform::ImageFormat::Bmp};
+// The dialog shows each filter's patterns after its name ("PNG (*.png)"); SVG is the fifth.
 std::vector<platform::FileFilter> SaveFilters() {
-    return {{u"PNG(*.png)", u"*.png"}, {u"JPEG(*.jpg)", u"*.jpg;*.jpeg"}, {u"GIF(*.gif)", u"*.gif"},
-            {platform::Tr(u"位图格式(*.bmp)"), u"*.bmp"}};
+    return {{u"PNG", u"*.png"}, {u"JPEG", u"*.jpg;*.jpeg"}, {u"GIF", u"*.gif"}, {platform::Tr(u"位图格式"), u"*.bmp"},
+            {u"SVG", u"*.svg"}};
+}
+
+// Whether the name ends in .svg (any case); the dialog has given every name an extension.
+bool IsSvgName(const std::u16string& path) {
+    if (path.size() < 4) return false;
+    std::u16string ext = path.substr(path.size() - 4);
+    for (char16_t& c : ext) {
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+    }
+    return ext == u".svg";
 }
 
 // The format the file name's extension names (any case, jpeg as jpg), else the chosen filter's.
@@ -108,7 +120,9 @@ void CQRENCODEUIHandler::Init() {
     for (std::u16string_view level : kLevelTexts) levels.push_back(platform::Tr(level));
     m_hLevelList = CreateOptionList(IDC_LEVEL_LIST, levels, 0);
     m_hScaleList = CreateOptionList(IDC_SCALE_LIST, NumberItems(1, 20), 3);
-    m_hEncodingList = CreateOptionList(IDC_ENCODING_LIST, {u"GB2312", u"UTF-8"}, 0);
+    // UTF-8 unless the locale's character set is of the GBK family: symbols every reader reads.
+    const int encoding = platform::GetSystemTextCodePage() == platform::kCodePageAnsi ? 0 : 1;
+    m_hEncodingList = CreateOptionList(IDC_ENCODING_LIST, {u"GB2312", u"UTF-8"}, encoding);
 
     for (HWND w : {m_hTextContent, m_hPreview, m_hVersionList, m_hLevelList, m_hScaleList, m_hEncodingList}) {
         m_pMainWnd->PlaceRealWindow(w);
@@ -166,6 +180,27 @@ bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPA
         }
         return false;
     }
+    if (msg == kSaveDoneMessage) {
+        OnSaveDone();
+        result = 0;
+        return true;
+    }
+    if (msg == WM_TIMER && wParam == kTimerNote) {
+        KillTimer(m_pMainWnd->GetHWnd(), kTimerNote);
+        // The confirmation gives way, unless something else has taken the line since.
+        if (NoteText() == m_status) ShowNote(u"");
+        m_status.clear();
+        result = 0;
+        return true;
+    }
+    const int list = LOWORD(wParam);
+    if (msg == WM_COMMAND && HIWORD(wParam) == CBN_SELCHANGE && lParam != 0 &&
+        (list == IDC_VERSION_LIST || list == IDC_LEVEL_LIST || list == IDC_ENCODING_LIST)) {
+        // Once the user has made a symbol, the preview follows the page's settings.
+        if (m_bFollowPage) GenerateFor(CurrentTab());
+        result = 0;
+        return true;
+    }
     if (msg == WM_COMMAND) return OnCommand(LOWORD(wParam), result);
     if (msg == WM_CONTEXTMENU) {
         if (reinterpret_cast<HWND>(wParam) != m_hPreview) return false;
@@ -199,6 +234,7 @@ bool CQRENCODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPA
         if (change->uTabID != CTALVORINEXMainWnd::IDC_TEMPLATE_TAB) return false;
         // The change is always allowed: bCancel stays false.
         PrefillTemplate(change->nTabItemIDNew);
+        if (m_bFollowPage) GenerateFor(change->nTabItemIDNew);
         result = 0;
         return true;
     }
@@ -241,8 +277,9 @@ int CQRENCODEUIHandler::CurrentTab() const {
     return static_cast<const CBkTabCtrl*>(element)->GetCurSel();
 }
 
-std::u16string CQRENCODEUIHandler::GatherContent() const {
-    const int tab = CurrentTab();
+std::u16string CQRENCODEUIHandler::GatherContent() const { return GatherContent(CurrentTab()); }
+
+std::u16string CQRENCODEUIHandler::GatherContent(int tab) const {
     HWND field = ContentWindow(tab);
     return field ? ContentTemplates::Content(tab, GetWindowText(field)) : std::u16string();
 }
@@ -251,13 +288,19 @@ std::u16string CQRENCODEUIHandler::GatherContent() const {
 // Generate and draw.
 
 void CQRENCODEUIHandler::Generate() {
+    // The start-up symbol (the credit) is the program's; any later one is the user's.
+    if (!m_bAppendCredit) m_bFollowPage = true;
+    GenerateFor(CurrentTab());
+}
+
+void CQRENCODEUIHandler::GenerateFor(int tab) {
     // Text typed into a list leaves it without a selection (-1): the version is then automatic,
     // the level L and the code page the ANSI one.
     const int version = std::max(0, platform::ComboBox_GetCurSel(m_hVersionList));
     const int level = std::max(0, platform::ComboBox_GetCurSel(m_hLevelList));
     const int encoding = platform::ComboBox_GetCurSel(m_hEncodingList);
 
-    std::u16string text = GatherContent();
+    std::u16string text = GatherContent(tab);
     if (m_bAppendCredit) {
         text += kCreditText;
         m_bAppendCredit = false;
@@ -278,9 +321,9 @@ void CQRENCODEUIHandler::Generate() {
         const size_t length = pair ? 2 : 1;
         ShowUtf8Offer(MissingCharacterText(std::u16string_view(text).substr(missing, length)));
     } else if (text.size() <= static_cast<size_t>(kMaxContentLength)) {
-        // The terminating zero is part of the data: every symbol ends with one 0x00 byte.
+        // Exactly the text: no zero byte after it (readers would hand it on to the apps they open).
         const std::string bytes =
-            platform::wideToMultiByte(utf8 ? platform::kCodePageUtf8 : platform::kCodePageAnsi, text, true);
+            platform::wideToMultiByte(utf8 ? platform::kCodePageUtf8 : platform::kCodePageAnsi, text, false);
         ok = encoder->encode(level, version, 1, -1, reinterpret_cast<const unsigned char*>(bytes.data()),
                              static_cast<int>(bytes.size()),
                              utf8 ? CQREncoder::TextEncoding::Utf8 : CQREncoder::TextEncoding::Gbk) == 1;
@@ -424,15 +467,63 @@ void CQRENCODEUIHandler::Save() {
     ofn.flags = platform::OFN_HIDEREADONLY | platform::OFN_OVERWRITEPROMPT;
     if (!platform::GetSaveFileName(&ofn)) return;
 
-    std::vector<uint8_t> encoded;
-    if (!platform::encodeImage(SymbolImage(), SaveFormat(ofn.file, ofn.nFilterIndex), encoded).empty()) {
-        ShowSaveFailure(platform::Tr(u"保存失败：图片编码出错"));
-        return;
+    // Drawn, encoded and written on the save job, so that a large symbol or a slow disk never
+    // holds up the window; the page hears of the outcome by message.
+    const bool svg = IsSvgName(ofn.file);
+    const platform::ImageFormat format = SaveFormat(ofn.file, ofn.nFilterIndex);
+    const int scale = SaveScale();
+    const int side = m_nSymbolPixels - 2 * kQuietZone;
+    std::vector<uint8_t> modules = m_symbolModules;
+    const std::u16string path = ofn.file;
+    m_saveJob.Start(
+        [this, svg, format, scale, side, modules = std::move(modules), path] {
+            SaveOutcome outcome{path, false, 0};
+            std::vector<uint8_t> encoded;
+            if (svg) {
+                const std::string text = platform::svgFromCells(modules.data(), side, scale, kQuietZone);
+                encoded.assign(text.begin(), text.end());
+            } else if (!platform::encodeImage(platform::BilevelImage::fromCells(modules.data(), side, scale, kQuietZone),
+                                              format, encoded)
+                            .empty()) {
+                outcome.encodeFailed = true;
+            }
+            if (!outcome.encodeFailed &&
+                !platform::writeFileAtomically(platform::utf16ToUtf8(path), encoded, &outcome.error).empty() &&
+                outcome.error == 0) {
+                outcome.error = EIO;
+            }
+            std::lock_guard lock(m_saveMutex);
+            m_saveOutcomes.push_back(std::move(outcome));
+        },
+        m_pMainWnd->GetHWnd(), kSaveDoneMessage);
+}
+
+void CQRENCODEUIHandler::WaitForSave() { m_saveJob.Wait(); }
+
+void CQRENCODEUIHandler::OnSaveDone() {
+    std::vector<SaveOutcome> outcomes;
+    {
+        std::lock_guard lock(m_saveMutex);
+        outcomes.swap(m_saveOutcomes);
     }
-    int error = 0;
-    if (!platform::writeFileAtomically(platform::utf16ToUtf8(ofn.file), encoded, &error).empty()) {
-        ShowSaveFailure(SaveFailureText(error));
+    for (const SaveOutcome& outcome : outcomes) {
+        if (outcome.encodeFailed) {
+            ShowSaveFailure(platform::Tr(u"保存失败：图片编码出错"));
+        } else if (outcome.error == 0) {
+            const size_t slash = outcome.path.find_last_of(u'/');
+            SetStatus(platform::Tr(PageTexts::kSaved,
+                                   {slash == std::u16string::npos ? outcome.path : outcome.path.substr(slash + 1)}));
+        } else {
+            ShowSaveFailure(SaveFailureText(outcome.error));
+        }
     }
+}
+
+void CQRENCODEUIHandler::SetStatus(std::u16string_view text) {
+    m_status = text;
+    ShowUtf8Offer(u"");
+    ShowNote(m_status);
+    SetTimer(m_pMainWnd->GetHWnd(), kTimerNote, kNoteMs);
 }
 
 void CQRENCODEUIHandler::ShowSaveFailure(const std::u16string& text) {
@@ -442,11 +533,14 @@ void CQRENCODEUIHandler::ShowSaveFailure(const std::u16string& text) {
     m_pSaveFailureBox = nullptr;
 }
 
-platform::BilevelImage CQRENCODEUIHandler::SymbolImage() const {
+int CQRENCODEUIHandler::SaveScale() const {
     // A list without a selection (text typed into it) saves at scale 1.
-    const int scale = std::max(1, platform::ComboBox_GetCurSel(m_hScaleList) + 1);
+    return std::max(1, platform::ComboBox_GetCurSel(m_hScaleList) + 1);
+}
+
+platform::BilevelImage CQRENCODEUIHandler::SymbolImage() const {
     const int side = m_nSymbolPixels - 2 * kQuietZone;
-    return platform::BilevelImage::fromCells(m_symbolModules.data(), side, scale, kQuietZone);
+    return platform::BilevelImage::fromCells(m_symbolModules.data(), side, SaveScale(), kQuietZone);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -461,5 +555,5 @@ void CQRENCODEUIHandler::CopyImage() {
             if (symbol.black(x, y)) std::fill_n(picture.pixel(x, y), 3, uint8_t{0});
         }
     }
-    platform::SetClipboardPicture(m_pMainWnd->GetHWnd(), picture);
+    if (platform::SetClipboardPicture(m_pMainWnd->GetHWnd(), picture)) SetStatus(platform::Tr(PageTexts::kCopied));
 }

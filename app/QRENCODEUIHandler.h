@@ -3,21 +3,24 @@
 // preview's right-click menu).
 //
 // Generating reads the current tab's text, converts it with the chosen code page (0 = the ANSI
-// code page, GBK here, or 65001 = UTF-8) including its terminating zero, encodes it (never in
+// code page, GBK here, or 65001 = UTF-8; UTF-8 unless the locale is of the GBK family), encodes
+// exactly those bytes (never in
 // kanji mode: that is for Shift JIS text) and draws the symbol one pixel per module with a
 // four-module quiet zone, stretched into a 330 x 330 preview image that the preview window
-// shows (app/PreviewImage). Save draws the symbol's matrix afresh at (side + 8) x scale pixels, every
-// module scale x scale, and writes it as PNG, JPEG, GIF or BMP as the file name's extension says.
-// The only message the page shows is a failed save's.
+// shows (app/PreviewImage). Save draws the symbol's matrix afresh at (side + 8) x scale pixels,
+// every module scale x scale, and writes it as PNG, JPEG, GIF, BMP or SVG as the file name's
+// extension says. A save is confirmed briefly in the page; a failed one is said in a message box.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/BackgroundJob.h"
 #include "app/PreviewImage.h"
 #include "bkres/bkplatform.h"
 #include "encoder/QR_Encode.h"
@@ -40,6 +43,10 @@ public:
     // The page's one-line note under the preview, and the offer to switch to UTF-8 in its place.
     static constexpr int IDC_NOTE = 2191;
     static constexpr int IDC_USE_UTF8 = 2192;
+    // The save job's message to the main window, and the timer that ends a brief confirmation.
+    static constexpr UINT kSaveDoneMessage = WM_USER + 1018;
+    static constexpr UINT_PTR kTimerNote = 2191;
+    static constexpr UINT kNoteMs = 3000;
     static constexpr int kTabCount = 9;
     static constexpr int kTextTab = 8;
     static constexpr int kPreviewSide = 330;
@@ -66,11 +73,17 @@ public:
     // The page's share of the main window's messages; true when handled.
     bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    // Button 2151: encode the current tab's text and show the symbol (or a white preview).
+    // Button 2151: encode the current tab's text and show the symbol (or a white preview). From
+    // then on, a change of tab, version, level or encoding makes the symbol again.
     void Generate();
-    // Button 2161: the save dialog, then the image file. Does nothing without a symbol; a file
-    // that cannot be written is said in a message box.
+    // Button 2161: the save dialog, then the image file (PNG, JPEG, GIF, BMP or SVG), written on
+    // a thread of its own. Does nothing without a symbol; a written file is confirmed in the page
+    // (已保存：name), one that cannot be written is said in a message box.
     void Save();
+    // Waits until the save under way has written its file (its message is then posted).
+    void WaitForSave();
+    // The page's brief confirmation (已保存：…, 已复制), empty when none is on show.
+    const std::u16string& StatusText() const { return m_status; }
     // The symbol as save writes it, to the clipboard as a picture. Does nothing without a symbol.
     void CopyImage();
     // The template of tab `tabIndex` written into its field unless the field starts with its
@@ -110,6 +123,11 @@ private:
     bool OnCommand(UINT command, LRESULT& result);
     // The symbol as save writes it: (side + 8) x scale pixels, every module scale x scale.
     platform::BilevelImage SymbolImage() const;
+    int SaveScale() const;
+    void OnSaveDone();
+    void SetStatus(std::u16string_view text);
+    void GenerateFor(int tab);
+    std::u16string GatherContent(int tab) const;
     void CreateContentFields();
     HWND CreateOptionList(int id, const std::vector<std::u16string>& items, int initialSelection);
     void DrawSymbol(const CQREncoder& encoder);
@@ -135,6 +153,8 @@ private:
     HWND m_hEncodingList = nullptr;
 
     bool m_bAppendCredit = false;
+    // Set by the first symbol the user makes: the preview then follows the page's settings.
+    bool m_bFollowPage = false;
 
     CPreviewImage m_preview;
 
@@ -150,4 +170,16 @@ private:
     std::vector<uint8_t> m_symbolModules;
 
     CBkSafeMsgBox* m_pSaveFailureBox = nullptr;
+
+    // Outcomes of saves, left by the save job for the page.
+    struct SaveOutcome {
+        std::u16string path;
+        bool encodeFailed = false;
+        int error = 0;  // errno of a failed write, 0 when the file was written
+    };
+    std::mutex m_saveMutex;
+    std::vector<SaveOutcome> m_saveOutcomes;
+    std::u16string m_status;
+    // Last member: destroyed first, so that a save under way ends before the rest goes.
+    CBackgroundJob m_saveJob;
 };

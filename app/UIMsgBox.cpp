@@ -294,10 +294,32 @@ void CBkSafeMsgBox::OnInitDialog(HWND hwnd) {
     SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     for (const auto& [id, text] : m_queuedTexts) SetItemText(id, text);
+
+    // The keyboard starts on the first button; Tab moves along the row.
+    std::vector<int> order;
+    for (const Button& b : m_buttons) order.push_back(b.id);
+    m_richView.SetTabOrder(order);
+    if (!order.empty()) m_richView.SetFocusItem(order.front());
+}
+
+int CBkSafeMsgBox::KeyResult(bool defaultButton) const {
+    // The default button is the first; Escape does what the cancel button, or the only button,
+    // or (with none in the row, as in the About box) the title bar's close button does.
+    if (defaultButton) return m_buttons.empty() ? 0 : m_buttons.front().id;
+    for (const Button& b : m_buttons) {
+        if (b.id == IDCANCEL) return b.id;
+    }
+    if (m_buttons.size() == 1) return m_buttons.front().id;
+    return m_buttons.empty() ? IDC_CLOSE : 0;
 }
 
 bool CBkSafeMsgBox::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     ProcessRoundRectMessage(hwnd, msg, wParam, lParam);
+    if (msg == WM_KEYDOWN && wParam == VK_SPACE) {
+        if (const int id = KeyResult(true)) EndDialog(id);
+        result = 0;
+        return true;
+    }
     if (msg == WM_INITDIALOG) {
         OnInitDialog(hwnd);
         result = 1;
@@ -311,8 +333,10 @@ bool CBkSafeMsgBox::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPA
                 if (CBkWindow* check = GetItem(IDC_CHECK)) m_bChecked = (check->GetState() & BkWndState_Check) != 0;
             } else if (nm->szItemClass &&
                        (std::strcmp(nm->szItemClass, "button") == 0 || std::strcmp(nm->szItemClass, "imgbtn") == 0)) {
-                // Only real clicks end the box: OK and Cancel from the keyboard carry no class.
                 EndDialog(nm->uItemID);
+            } else if (nm->szItemClass && *nm->szItemClass == '\0' && (nm->uItemID == IDOK || nm->uItemID == IDCANCEL)) {
+                // Return and Enter (OK), Escape and the window manager's close (Cancel).
+                if (const int id = KeyResult(nm->uItemID == IDOK)) EndDialog(id);
             }
             result = 0;
             return true;

@@ -1,7 +1,8 @@
 // The program's message box: a modal skinned dialog with a title bar, an icon chosen by the
 // style bits, the message (as one text or line by line), an optional "下次不再提示" check box
-// and a centred row of buttons built from the style bits. Also used, with its own layout, for
-// the About dialog.
+// and a centred row of buttons built from the style bits. Return, Enter and Space press the
+// first button; Escape and the window manager's close press the cancel button, or the only
+// one. Also used, with its own layout, for the About dialog.
 #pragma once
 
 #include <string>
@@ -75,6 +76,9 @@ private:
     bool LoadMarkupInto(int containerId, const std::u16string& markup);
     void SetIcon();
     void OnInitDialog(HWND hwnd);
+    // The button a key stands for (Return, Enter, Space: the default one; Escape and a close
+    // request: the cancel one), 0 when the key does nothing in this box.
+    int KeyResult(bool defaultButton) const;
 
     UINT m_uLayout = kPlainLayout;
     std::u16string m_strText;

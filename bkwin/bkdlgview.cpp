@@ -289,6 +289,22 @@ void CBkDialogView::RenderBuffer() {
     m_bkHeader.RedrawRegion(dc, m_hRgnInvalidate);
     m_bkBody.RedrawRegion(dc, m_hRgnInvalidate);
     m_bkFooter.RedrawRegion(dc, m_hRgnInvalidate);
+    // The focus mark: a dotted frame inside the button that Space or Return would press.
+    if (CBkWindow* focused = GetFocusItem() ? GetItem(m_nFocusItem) : nullptr) {
+        if (focused->IsVisible(true)) {
+            RECT r = focused->GetRect();
+            InflateRect(&r, -3, -3);
+            HPEN pen = CreatePen(PS_DOT, 1, RGB(0x30, 0x30, 0x30));
+            HPEN oldPen = SelectObject(dc, pen);
+            MoveToEx(dc, r.left, r.top, nullptr);
+            LineTo(dc, r.right - 1, r.top);
+            LineTo(dc, r.right - 1, r.bottom - 1);
+            LineTo(dc, r.left, r.bottom - 1);
+            LineTo(dc, r.left, r.top);
+            SelectObject(dc, oldPen);
+            DeleteObject(pen);
+        }
+    }
     SelectClipRgn(dc, nullptr);
     if (m_hRgnInvalidate) {
         DeleteObject(m_hRgnInvalidate);
@@ -417,16 +433,69 @@ void CBkDialogView::OnLButtonUp(WPARAM keys, POINT pt) {
     const BKWND handle = pushed->GetBkHWnd();
     pushed->BkSendMessage(WM_LBUTTONUP, keys, MAKELPARAM(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
     pushed = BkWnds::GetWindow(handle);  // the element may have gone meanwhile
-    if (!pushed) return;
-    if (!pushed->GetLinkUrl().empty()) {
-        ShellExecuteOpen(pushed->GetLinkUrl());
-    } else if (pushed->GetCmdID() != 0) {
+    if (pushed) Click(pushed);
+}
+
+void CBkDialogView::Click(CBkWindow* element) {
+    if (!element->GetLinkUrl().empty()) {
+        ShellExecuteOpen(element->GetLinkUrl());
+    } else if (element->GetCmdID() != 0) {
         BKNMCOMMAND nm;
         nm.hdr = NMHDR{m_hWnd, static_cast<UINT_PTR>(GetDlgCtrlID(m_hWnd)), BKNM_COMMAND};
-        nm.uItemID = pushed->GetCmdID();
-        nm.szItemClass = pushed->GetObjectClass();
+        nm.uItemID = element->GetCmdID();
+        nm.szItemClass = element->GetObjectClass();
         SendMessage(GetParent(m_hWnd), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard focus.
+
+HWND CBkDialogView::FocusTarget(int id) {
+    CBkWindow* element = GetItem(id);
+    if (!element || !element->IsVisible(true) || element->IsDisabled(true)) return nullptr;
+    if (element->IsClass("realwnd")) {
+        HWND real = static_cast<CBkRealWnd*>(element)->GetRealHWnd();
+        return real && IsWindowVisible(real) && IsWindowEnabled(real) ? real : nullptr;
+    }
+    return element->IsClass("button") ? m_hWnd : nullptr;
+}
+
+void CBkDialogView::InvalidateFocusItem() {
+    if (CBkWindow* element = m_nFocusItem ? GetItem(m_nFocusItem) : nullptr) InvalidateRect(element->GetRect());
+}
+
+bool CBkDialogView::SetFocusItem(int id) {
+    HWND target = FocusTarget(id);
+    if (!target) return false;
+    InvalidateFocusItem();
+    m_nFocusItem = target == m_hWnd ? id : 0;
+    InvalidateFocusItem();
+    SetFocus(target);
+    return true;
+}
+
+int CBkDialogView::GetFocusItem() const { return GetFocus() == m_hWnd ? m_nFocusItem : 0; }
+
+bool CBkDialogView::MoveFocus(bool forward) {
+    const int n = static_cast<int>(m_tabOrder.size());
+    if (n == 0) return false;
+    // Where the focus is now: the button of the host, or a real window (or a part of one).
+    HWND focus = GetFocus();
+    int current = -1;
+    for (int i = 0; i < n && current < 0; ++i) {
+        HWND target = FocusTarget(m_tabOrder[static_cast<size_t>(i)]);
+        if (!target) continue;
+        if (target == m_hWnd ? (focus == m_hWnd && m_tabOrder[static_cast<size_t>(i)] == m_nFocusItem)
+                             : (focus == target || IsChild(target, focus))) {
+            current = i;
+        }
+    }
+    for (int step = 1; step <= n; ++step) {
+        const int i = current < 0 ? (forward ? step - 1 : n - step) : ((current + (forward ? step : -step)) % n + n) % n;
+        if (SetFocusItem(m_tabOrder[static_cast<size_t>(i)])) return true;
+    }
+    return false;
 }
 
 void CBkDialogView::OnLButtonDblClk(POINT pt) {
@@ -516,7 +585,24 @@ LRESULT CBkDialogView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         break;
     case WM_NOTIFY:
         return OnNotify(wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateFocusItem();
+        return 0;
+    case WM_NEXTDLGCTL:
+        return MoveFocus(wParam == 0) ? 1 : 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE && GetFocusItem()) {
+            if (CBkWindow* focused = GetItem(m_nFocusItem)) Click(focused);
+            return 0;
+        }
+        break;
     case WM_COMMAND:
+        // Return (OK from the dialog keys) presses the button that has the focus.
+        if (LOWORD(wParam) == IDOK && lParam == 0 && GetFocusItem()) {
+            if (CBkWindow* focused = GetItem(m_nFocusItem)) Click(focused);
+            return 0;
+        }
         // An `edit` element's field reports its changes here: its element takes the new text
         // first, then the top-level window hears of it like any other control's command.
         CBkEdit::ReflectCommand(wParam, lParam);

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bkres/bkplatform.h"
 #include "bkwin/bkdialog.h"
@@ -40,6 +41,19 @@ public:
     void ModifyItemState(CBkWindow* element, unsigned add, unsigned remove);
     // Shows or hides the real windows of the `realwnd` elements in the visible parts of the trees.
     void ShowAllRealWindows(bool show);
+
+    // Keyboard focus. Tab and Shift+Tab move through these ids in order: the real window of a
+    // `realwnd` element, or a `button` element (hidden and disabled ones are passed over). The
+    // button holding the focus shows a dotted frame while the host has the focus, and Space or
+    // Return presses it.
+    void SetTabOrder(std::vector<int> ids) { m_tabOrder = std::move(ids); }
+    // Gives the focus to the element with this id (to its real window for a `realwnd`); false
+    // when it cannot take it now.
+    bool SetFocusItem(int id);
+    // The id of the button holding the focus, 0 when none (or when the host does not have it).
+    int GetFocusItem() const;
+    // Tab (forward) or Shift+Tab; false when no element of the order can take the focus.
+    bool MoveFocus(bool forward);
 
     // What the layer gave.
     const std::u16string& GetTitle() const { return m_strTitle; }
@@ -95,6 +109,12 @@ private:
     bool OnSetCursor(WPARAM wParam, LPARAM lParam);
     void SetCursorAt(POINT pt, LPARAM lParam);
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+    // What a completed click on `element` does: its link opened or its command notified.
+    void Click(CBkWindow* element);
+    // The window that takes the focus for tab-order entry `id`: the host for a button, the real
+    // window for a realwnd; null when it cannot take it now.
+    HWND FocusTarget(int id);
+    void InvalidateFocusItem();
 
     HWND m_hWnd = nullptr;
     CBkDialog m_bkHeader;
@@ -122,4 +142,7 @@ private:
     BKWND m_hPushDown = 0;
     bool m_bCaptureSetted = false;
     bool m_bTrackFlag = false;
+
+    std::vector<int> m_tabOrder;
+    int m_nFocusItem = 0;  // the button that has the focus while the host has it
 };

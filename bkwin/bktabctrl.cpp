@@ -156,6 +156,10 @@ CBkWindow* CBkTabCtrl::FindChildByCmdID(int id) {
     for (auto& page : m_lstPages) {
         if (page->GetCmdID() == id) return page.get();
     }
+    // The page on show first: its pages repeat ids (one button or field per page).
+    if (CBkTab* shown = GetPage(static_cast<std::size_t>(m_nCurrentPage))) {
+        if (CBkWindow* found = shown->FindChildByCmdID(id)) return found;
+    }
     for (auto& page : m_lstPages) {
         if (CBkWindow* found = page->FindChildByCmdID(id)) return found;
     }

@@ -18,29 +18,7 @@ platform::BilevelImage SymbolRenderer::toImage() const {
     return platform::BilevelImage::fromCells(dark_.data(), side_, scale_, quietZone_);
 }
 
-std::string SymbolRenderer::toSvg() const {
-    const int size = (side_ + 2 * quietZone_) * scale_;
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                      std::to_string(size) + "\" height=\"" + std::to_string(size) + "\" viewBox=\"0 0 " +
-                      std::to_string(side_ + 2 * quietZone_) + " " + std::to_string(side_ + 2 * quietZone_) +
-                      "\" shape-rendering=\"crispEdges\">\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n<path fill=\"#000\" d=\"";
-    // One horizontal run of dark modules per path element.
-    for (int y = 0; y < side_; ++y) {
-        for (int x = 0; x < side_;) {
-            if (!dark(x, y)) {
-                ++x;
-                continue;
-            }
-            int end = x;
-            while (end < side_ && dark(end, y)) ++end;
-            svg += "M" + std::to_string(x + quietZone_) + " " + std::to_string(y + quietZone_) + "h" +
-                   std::to_string(end - x) + "v1h-" + std::to_string(end - x) + "z";
-            x = end;
-        }
-    }
-    svg += "\"/>\n</svg>\n";
-    return svg;
-}
+std::string SymbolRenderer::toSvg() const { return platform::svgFromCells(dark_.data(), side_, scale_, quietZone_); }
 
 std::string SymbolRenderer::toMatrixText() const {
     std::string text;

@@ -134,8 +134,10 @@ void countFailure(ReadTrace::Attempt& trace, ReadStage stage) {
 
 // Reads the symbols whose finder patterns are among `candidates`, leaving out those of symbols
 // read before.
+bool stopped(const std::atomic<bool>* stop) { return stop != nullptr && stop->load(std::memory_order_relaxed); }
+
 PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const FinderSearch& search, const Rung& rung,
-                          bool inverted, const std::vector<DecodedSymbol>& readBefore) {
+                          bool inverted, const std::vector<DecodedSymbol>& readBefore, const std::atomic<bool>* stop) {
     const std::vector<FinderCandidate>& candidates = inverted ? search.invertedCandidates : search.candidates;
     PassReading pass;
     ReadTrace::Attempt& trace = pass.trace;
@@ -156,6 +158,7 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
         trace.triples += static_cast<int>(ranking.triples.size());
         trace.triplesDropped += ranking.dropped;
         for (const FinderTriple& t : ranking.triples) {
+            if (stopped(stop)) break;
             if (used[t.topLeft] || used[t.topRight] || used[t.bottomLeft]) continue;
             if (trace.triplesTried >= tries + tuning::kTriesPerSymbol * trace.verified) break;
             ++trace.triplesTried;
@@ -180,14 +183,14 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
 
 }  // namespace
 
-PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace) {
+PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace, const std::atomic<bool>* stop) {
     PictureReading reading;
     ReadTrace local;
     ReadTrace& record = trace != nullptr ? *trace : local;
     const GreyImage grey = toGrey(picture);
     bool more = true;  // whether the rungs so far leave anything to look for
     BitMatrix spare;
-    for (int step = 0; more; ++step) {
+    for (int step = 0; more && !stopped(stop); ++step) {
         std::optional<Rung> rung = retryRung(grey, step, std::move(spare));
         if (!rung) break;
         if (rung->bits.empty()) continue;
@@ -200,7 +203,7 @@ PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace) 
             // Light-on-dark symbols only where no dark-on-light one was read.
             if (inverted && (count < 3 || !reading.symbols.empty())) break;
             if (inverted) rung->bits.invert();
-            PassReading pass = readSymbolsIn(rung->bits, rungGrey, finders, *rung, inverted, reading.symbols);
+            PassReading pass = readSymbolsIn(rung->bits, rungGrey, finders, *rung, inverted, reading.symbols, stop);
             reading.failure = furthest(reading.failure, pass.failure);
             unused += pass.unused;
             promising = promising || pass.promising;

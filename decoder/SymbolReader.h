@@ -14,6 +14,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,10 @@ struct ReadTrace {
     std::vector<Attempt> attempts;
 };
 
-PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace = nullptr);
+// `stop`, when given, is watched between the reader's steps: once it is set the read ends early
+// with whatever it has verified so far (for a caller whose picture has been superseded).
+PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace = nullptr,
+                           const std::atomic<bool>* stop = nullptr);
 
 // The symbol that covers most of the picture, or nullptr when none was read.
 const DecodedSymbol* largestSymbol(const PictureReading& reading);

@@ -257,6 +257,31 @@ BilevelImage BilevelImage::fromCells(const uint8_t* dark, int cellsAcross, int c
     return image;
 }
 
+std::string svgFromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border) {
+    const std::string cells = std::to_string(cellsAcross + 2 * border);
+    const std::string pixels = std::to_string((cellsAcross + 2 * border) * cellPixels);
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
+                      pixels + "\" height=\"" + pixels + "\" viewBox=\"0 0 " + cells + " " + cells +
+                      "\" shape-rendering=\"crispEdges\">\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n"
+                      "<path fill=\"#000\" d=\"";
+    for (int y = 0; y < cellsAcross; ++y) {
+        const uint8_t* row = dark + static_cast<size_t>(y) * cellsAcross;
+        for (int x = 0; x < cellsAcross;) {
+            if (!row[x]) {
+                ++x;
+                continue;
+            }
+            int end = x;
+            while (end < cellsAcross && row[end]) ++end;
+            svg += "M" + std::to_string(x + border) + " " + std::to_string(y + border) + "h" + std::to_string(end - x) +
+                   "v1h-" + std::to_string(end - x) + "z";
+            x = end;
+        }
+    }
+    svg += "\"/>\n</svg>\n";
+    return svg;
+}
+
 bool imageFormatFromExtension(std::string_view extension, ImageFormat& format) {
     std::string lower(extension);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });

@@ -45,6 +45,10 @@ struct BilevelImage {
     static BilevelImage fromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border);
 };
 
+// The same grid as SVG: a view box of (cellsAcross + 2 * border) cells drawn cellPixels pixels
+// each, white, with one path of the dark cells (a rectangle per horizontal run).
+std::string svgFromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border);
+
 enum class ImageFormat { Png, Jpeg, Gif, Bmp };
 
 // The format named by a file extension (without the dot, any case): png, jpg/jpeg, gif, bmp.

@@ -541,6 +541,23 @@ WORD LanguageIdFromLocale(std::string_view locale) {
 
 WORD GetSystemDefaultLangID() { return LanguageIdFromLocale(CurrentShellProvider().localeName()); }
 
+unsigned TextCodePageFromLocale(std::string_view locale) {
+    const size_t dot = locale.find('.');
+    if (dot == std::string_view::npos) return kCodePageUtf8;
+    std::string charset(locale.substr(dot + 1, locale.find('@', dot) - dot - 1));
+    std::string plain;
+    for (char c : charset) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != '-' && c != '_') plain += c;
+    }
+    for (const char* gbk : {"gbk", "gb18030", "gb2312", "euccn", "cp936"}) {
+        if (plain == gbk) return kCodePageAnsi;
+    }
+    return kCodePageUtf8;
+}
+
+unsigned GetSystemTextCodePage() { return TextCodePageFromLocale(CurrentShellProvider().localeName()); }
+
 bool LoadQtTranslations(std::string_view language) {
     static QPointer<QTranslator> loaded;
     delete loaded.data();  // a translator leaves the application as it goes

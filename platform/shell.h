@@ -230,6 +230,10 @@ private:
 WORD GetSystemDefaultLangID();
 // The mapping of a locale name ("zh_CN.UTF-8", "zh_TW", "en_US", "" ...).
 WORD LanguageIdFromLocale(std::string_view locale);
+// The code page of the locale's character set, from the same locale: kCodePageAnsi (GBK) when it
+// is GBK, GB 18030 or GB 2312 ("zh_CN.GBK", "zh_CN.gb18030", "zh_CN.eucCN"), else kCodePageUtf8.
+unsigned GetSystemTextCodePage();
+unsigned TextCodePageFromLocale(std::string_view locale);
 // Loads Qt's own translations (file dialogs and their buttons, the fields' edit menus) for
 // `language` ("zh_CN", "en_US": the interface language, platform/translation.h), replacing any
 // loaded before. False when there are none for it (the texts stay English).

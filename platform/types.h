@@ -92,6 +92,9 @@ inline constexpr UINT WM_MOVE = 0x0003;
 inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_ACTIVATE = 0x0006;
 inline constexpr UINT WM_SETFOCUS = 0x0007;
+// Tab (wParam 0) or Shift+Tab (wParam 1) in a window of SetDialogKeys or one of its children;
+// a nonzero result says the window moved the focus itself.
+inline constexpr UINT WM_NEXTDLGCTL = 0x0028;
 inline constexpr UINT WM_KILLFOCUS = 0x0008;
 inline constexpr UINT WM_ENABLE = 0x000A;
 inline constexpr UINT WM_SETREDRAW = 0x000B;

@@ -164,7 +164,8 @@ void PumpMessages();
 // Enter and Escape pressed in this window or any of its children, when the focused child does
 // not use the key itself (a want-return edit field uses Enter), become
 // WM_COMMAND(MAKEWPARAM(IDOK or IDCANCEL, BN_CLICKED), 0) sent to this window instead of key
-// messages: the Enter / Escape part of the dialog-message processing of a modal loop.
+// messages: the Enter / Escape part of the dialog-message processing of a modal loop. Tab and
+// Shift+Tab there send it WM_NEXTDLGCTL first; when it returns 0 Qt moves the focus.
 void SetDialogKeys(HWND hwnd, bool enabled);
 
 // Accelerators (ACCEL.fVirt flags). The key is a VK_* code; letters and digits as their ASCII
@@ -384,6 +385,9 @@ HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 // The cursor shown over a window (for tests).
 HCURSOR GetWindowCursor(HWND hwnd);
+// Shows `cursor` over the window at once, without waiting for the mouse to move (a busy cursor
+// while work runs); the window's next WM_SETCURSOR may change it again.
+bool SetWindowCursor(HWND hwnd, HCURSOR cursor);
 
 // ---------------------------------------------------------------------------------------------
 // Monitors.

@@ -255,4 +255,12 @@ HCURSOR GetWindowCursor(HWND hwnd) {
     return w ? w->cursor : nullptr;
 }
 
+bool SetWindowCursor(HWND hwnd, HCURSOR cursor) {
+    WindowPtr w = qtdetail::lookup(hwnd);
+    if (!w) return false;
+    w->cursor = cursor;
+    if (w->widget) w->widget->setCursor(cursor ? cursor->shape : Qt::BlankCursor);
+    return true;
+}
+
 }  // namespace platform

@@ -124,6 +124,14 @@ protected:
         e->accept();
     }
 
+    // Tab and Shift+Tab, here or in a child control: a dialog-keys window orders its own focus.
+    bool focusNextPrevChild(bool next) override {
+        if (HWND target = qtdetail::dialogKeyTarget(hwnd_)) {
+            if (SendMessage(target, WM_NEXTDLGCTL, next ? 0 : 1, 0)) return true;
+        }
+        return QWidget::focusNextPrevChild(next);
+    }
+
     void keyReleaseEvent(QKeyEvent* e) override {
         qtdetail::noteInputState(e->modifiers(), qtdetail::inputState().buttons);
         WindowPtr self = qtdetail::lookup(hwnd_);

@@ -383,5 +383,45 @@
         <source>GB2312 没有“%1”（%2），点此改用 UTF-8</source>
         <translation>GB2312 lacks "%1" (%2): click for UTF-8</translation>
     </message>
+    <message>
+        <source>位图格式</source>
+        <translation>Bitmap</translation>
+    </message>
+    <message>
+        <source>打开链接</source>
+        <translation>Open link</translation>
+    </message>
+    <message>
+        <source>未找到二维码</source>
+        <translation>No QR code found</translation>
+    </message>
+    <message>
+        <source>找到二维码，但已损坏，无法纠正</source>
+        <translation>QR code found, but damaged beyond correction</translation>
+    </message>
+    <message>
+        <source>找到二维码，但其数据格式本软件不支持</source>
+        <translation>QR code found, but its data uses a format this program does not support</translation>
+    </message>
+    <message>
+        <source>无法读取图片：%1</source>
+        <translation>Cannot read the picture: %1</translation>
+    </message>
+    <message>
+        <source>找到 %1 个二维码，单击方框查看其内容</source>
+        <translation>%1 QR codes found; click a frame to see its text</translation>
+    </message>
+    <message>
+        <source>正在读取…</source>
+        <translation>Reading…</translation>
+    </message>
+    <message>
+        <source>已复制</source>
+        <translation>Copied</translation>
+    </message>
+    <message>
+        <source>已保存：%1</source>
+        <translation>Saved: %1</translation>
+    </message>
 </context>
 </TS>

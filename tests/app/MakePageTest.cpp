@@ -53,11 +53,17 @@ protected:
         return zx ? zx->bytes : Bytes{};
     }
     // Answers the save dialog with `name` in the test's folder and filter `filter` (1 = PNG,
-    // 2 = JPEG, 3 = GIF, 4 = BMP) and clicks save.
+    // 2 = JPEG, 3 = GIF, 4 = BMP, 5 = SVG) and clicks save.
     std::filesystem::path SaveAs(const std::string& name, DWORD filter = 1) {
         shell.dialogAnswers.push_back({true, platform::utf8ToUtf16((tempDir / name).string()), filter});
         ClickItem(CQRENCODEUIHandler::IDC_SAVE);
+        SaveWritten();
         return tempDir / name;
+    }
+    // Waits for the save job and takes its outcome.
+    void SaveWritten() {
+        Page().WaitForSave();
+        Pump();
     }
     // The format a file's first bytes name: "png", "jpg", "gif", "bmp", or "".
     static std::string FormatOf(const std::filesystem::path& path) {
@@ -68,6 +74,7 @@ protected:
         if (b[0] == 0xFF && b[1] == 0xD8) return "jpg";
         if (b[0] == 'G' && b[1] == 'I') return "gif";
         if (b[0] == 'B' && b[1] == 'M') return "bmp";
+        if (b[0] == '<' && b[1] == '?') return "svg";
         return "";
     }
     platform::RgbImage Saved(const std::string& name) {
@@ -78,11 +85,11 @@ protected:
 };
 
 TEST_F(MakePage, CreditGoesWithTheFirstSymbolOnlyAndThePreviewWindowShowsEachSymbol) {
-    const std::string credit = platform::wideToMultiByte(0, CQRENCODEUIHandler::kCreditText, true);
+    const std::string credit = platform::utf16ToUtf8(CQRENCODEUIHandler::kCreditText);
     EXPECT_EQ(ZxBytes(), Bytes(credit.begin(), credit.end()));
     EXPECT_EQ(Surface(Page().PreviewWindow()).rgb, Preview().rgb);
-    GenerateText(u"");
-    EXPECT_EQ(ZxBytes(), Bytes{0x00});  // an empty field still gives a symbol
+    GenerateText(u"x");
+    EXPECT_EQ(ZxBytes(), Bytes{'x'});
     Pump();
     EXPECT_EQ(Surface(Page().PreviewWindow()).rgb, Preview().rgb);
 }
@@ -95,9 +102,8 @@ TEST_F(MakePage, ListsStartWithTheirItemsAndOnlyTheShownTabsFieldIsOnScreen) {
     EXPECT_EQ(ComboBox_GetCount(Page().ScaleList()), 20);
     EXPECT_EQ(ComboBox_GetCurSel(Page().ScaleList()), 3);
     EXPECT_EQ(ComboBox_GetItemText(Page().EncodingList(), 1), u"UTF-8");
-    for (HWND list : {Page().VersionList(), Page().LevelList(), Page().EncodingList()}) {
-        EXPECT_EQ(ComboBox_GetCurSel(list), 0);
-    }
+    for (HWND list : {Page().VersionList(), Page().LevelList()}) EXPECT_EQ(ComboBox_GetCurSel(list), 0);
+    EXPECT_EQ(ComboBox_GetCurSel(Page().EncodingList()), 1);  // UTF-8 in a UTF-8 locale
     // Every real window sits on its element and is shown (a list is as high as its font needs).
     for (HWND w : {Page().VersionList(), Page().LevelList(), Page().ScaleList(), Page().EncodingList()}) {
         EXPECT_TRUE(platform::IsWindowVisible(w));
@@ -112,6 +118,13 @@ TEST_F(MakePage, ListsStartWithTheirItemsAndOnlyTheShownTabsFieldIsOnScreen) {
     for (int tab = 0; tab < CQRENCODEUIHandler::kTabCount; ++tab) {
         ASSERT_TRUE(platform::IsWindow(Page().ContentWindow(tab))) << tab;
         EXPECT_EQ(platform::IsWindowVisible(Page().ContentWindow(tab)), tab == CQRENCODEUIHandler::kTextTab) << tab;
+    }
+    // Under a GBK-family locale the encoding starts on GB2312.
+    for (const char* locale : {"zh_CN.GBK", "zh_CN.gb18030", "zh_SG.GB2312@x"}) {
+        wnd.reset();
+        shell.locale = locale;
+        CreateMainWindow();
+        EXPECT_EQ(ComboBox_GetCurSel(Page().EncodingList()), 0) << locale;
     }
 }
 
@@ -144,16 +157,41 @@ TEST_F(MakePage, TabChangeWritesTheTemplateUnlessTheFieldStartsWithIt) {
     EXPECT_EQ(readSymbol(Preview()).text, u"smsto:5550100:hi");
 }
 
-TEST_F(MakePage, EncodesTheTextWithItsZeroInTheChosenCodePage) {
+TEST_F(MakePage, EncodesExactlyTheTextInTheChosenCodePage) {
     ComboBox_SetCurSel(Page().EncodingList(), 1);
     GenerateText(u"abc");
-    EXPECT_EQ(ZxBytes(), (Bytes{0x61, 0x62, 0x63, 0x00}));
+    EXPECT_EQ(ZxBytes(), (Bytes{0x61, 0x62, 0x63}));
     GenerateText(u"中文");
-    EXPECT_EQ(ZxBytes(), (Bytes{0xE4, 0xB8, 0xAD, 0xE6, 0x96, 0x87, 0x00}));
+    EXPECT_EQ(ZxBytes(), (Bytes{0xE4, 0xB8, 0xAD, 0xE6, 0x96, 0x87}));
     ComboBox_SetCurSel(Page().EncodingList(), 0);  // "GB2312": the ANSI code page, GBK here
     GenerateText(u"中文");
-    EXPECT_EQ(ZxBytes(), (Bytes{0xD6, 0xD0, 0xCE, 0xC4, 0x00}));
+    EXPECT_EQ(ZxBytes(), (Bytes{0xD6, 0xD0, 0xCE, 0xC4}));
     EXPECT_EQ(readSymbol(Preview()).text, u"中文");
+}
+
+// Once the user has made a symbol, the preview follows the tab and the lists (the start-up
+// symbol stays until then).
+TEST_F(MakePage, AfterGenerateThePreviewFollowsTabAndLists) {
+    auto pick = [&](HWND list) {  // the next item, as the Down key picks it
+        platform::SetFocus(list);
+        input::InjectKey(list, VK_DOWN);
+        Pump();
+    };
+    const Bytes credit = ZxBytes();
+    pick(Page().LevelList());
+    EXPECT_EQ(ZxBytes(), credit);
+    SetText(4, u"mmsto:10086:hi");
+    GenerateText(u"text tab");
+    EXPECT_EQ(ZxRead(Preview())->ecLevel, "M");
+    ClickTab(4);
+    EXPECT_EQ(ZxBytes(), (Bytes{'m', 'm', 's', 't', 'o', ':', '1', '0', '0', '8', '6', ':', 'h', 'i'}));
+    pick(Page().LevelList());
+    EXPECT_EQ(ZxRead(Preview())->ecLevel, "Q");
+    // Text that no longer fits clears the preview.
+    SetText(4, u"mmsto:" + std::u16string(2000, u'1') + std::u16string(700, u'a'));
+    pick(Page().LevelList());
+    EXPECT_FALSE(Page().HasSymbol());
+    EXPECT_TRUE(AllWhite(Preview()));
 }
 
 TEST_F(MakePage, LevelAndVersionListsReachTheEncoder) {
@@ -178,7 +216,7 @@ TEST_F(MakePage, LevelAndVersionListsReachTheEncoder) {
     GenerateText(u"中");
     EXPECT_EQ(Page().SymbolPixels(), 21 + 8);
     EXPECT_EQ(ZxRead(Preview())->ecLevel, "L");
-    EXPECT_EQ(ZxBytes(), (Bytes{0xD6, 0xD0, 0x00}));
+    EXPECT_EQ(ZxBytes(), (Bytes{0xD6, 0xD0}));
 }
 
 TEST_F(MakePage, TextBeyondVersion40ClearsThePreviewAndSaveDoesNothing) {
@@ -254,13 +292,13 @@ TEST_F(MakePage, Gb2312RefusesCharactersGbkLacksAndTheOfferSwitchesToUtf8) {
     EXPECT_FALSE(Page().OffersUtf8());
 }
 
-TEST_F(MakePage, SaveDialogOffersTheFourFiltersAndATimeName) {
+TEST_F(MakePage, SaveDialogOffersTheFiveFiltersAndATimeName) {
     GenerateText(u"a");
     ClickItem(CQRENCODEUIHandler::IDC_SAVE);  // no answer: cancelled
     ASSERT_EQ(shell.dialogRequests.size(), 1u);
     const platform::FileDialogRequest& request = shell.dialogRequests[0];
     const std::vector<std::pair<std::u16string, std::u16string>> expected = {
-        {u"PNG(*.png)", u"*.png"}, {u"JPEG(*.jpg)", u"*.jpg;*.jpeg"}, {u"GIF(*.gif)", u"*.gif"}, {u"位图格式(*.bmp)", u"*.bmp"}};
+        {u"PNG", u"*.png"}, {u"JPEG", u"*.jpg;*.jpeg"}, {u"GIF", u"*.gif"}, {u"位图格式", u"*.bmp"}, {u"SVG", u"*.svg"}};
     ASSERT_EQ(request.filters.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(request.filters[i].description, expected[i].first);
@@ -325,10 +363,12 @@ TEST_F(MakePage, FormatFollowsTheExtensionInAnyCaseElseTheChosenFilter) {
         {"a.png", 2, "a.png", "png"},     {"b.JPG", 1, "b.JPG", "jpg"},       {"c.jpeg", 1, "c.jpeg", "jpg"},
         {"d.Gif", 1, "d.Gif", "gif"},     {"e.bmp", 1, "e.bmp", "bmp"},       {"f.PNG", 4, "f.PNG", "png"},
         {"offered", 2, "offered.jpg", "jpg"}, {"g", 3, "g.gif", "gif"},        {"h.txt", 4, "h.txt.bmp", "bmp"},
+        {"i.SVG", 1, "i.SVG", "svg"},     {"j", 5, "j.svg", "svg"},
     };
     for (const auto& c : cases) {
         SaveAs(c.answer, c.filter);
         EXPECT_EQ(FormatOf(tempDir / c.written), c.format) << c.answer;
+        EXPECT_EQ(Page().StatusText(), u"已保存：" + platform::utf8ToUtf16(c.written));
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tempDir), {}), std::size(cases));
 }
@@ -352,6 +392,7 @@ TEST_F(MakePage, OverwriteAsksAboutTheWrittenFileAndKeepsLinksAndPermissions) {
     shell.dialogAnswers.push_back({true, platform::utf8ToUtf16((tempDir / "target").string()), 1});
     shell.dialogAnswers.push_back({true, platform::utf8ToUtf16((tempDir / "other").string()), 3});
     ClickItem(CQRENCODEUIHandler::IDC_SAVE);
+    SaveWritten();
     ASSERT_EQ(shell.dialogRequests.size(), 3u);
     EXPECT_EQ(shell.dialogRequests[2].initialFile, platform::utf8ToUtf16(target.string()));
     EXPECT_EQ(FormatOf(tempDir / "other.gif"), "gif");
@@ -396,8 +437,7 @@ TEST_F(MakePage, SymbolsInEveryScriptReadBackInZxingAndZbar) {
             std::string bytes;
             if (!testsupport::encodeIn(utf8 ? platform::kCodePageUtf8 : platform::kCodePageGbk, sample.text, bytes)) continue;
             SCOPED_TRACE(std::string(sample.name) + (utf8 ? " in UTF-8" : " in GBK"));
-            bytes += '\0';
-            const std::string text = platform::utf16ToUtf8(sample.text) + '\0';
+            const std::string text = platform::utf16ToUtf8(sample.text);
             const std::string charset = utf8 ? "" : "GB18030";
             ComboBox_SetCurSel(Page().EncodingList(), utf8 ? 1 : 0);
             GenerateText(sample.text);
@@ -439,7 +479,7 @@ TEST_F(MakePage, CardMailWifiAndMapTabsHaveTemplatesAndEncodeTheirText) {
         input::InjectKey(Page().ContentWindow(t.tab), VK_RETURN, u"", platform::MK_CONTROL);
         Pump();
         EXPECT_EQ(Text(t.tab), t.kept) << "the key typed no line";
-        const std::string utf8 = platform::utf16ToUtf8(t.encoded) + '\0';
+        const std::string utf8 = platform::utf16ToUtf8(t.encoded);
         EXPECT_EQ(ZxBytes(), Bytes(utf8.begin(), utf8.end())) << t.tab;
     }
 }

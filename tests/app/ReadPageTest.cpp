@@ -57,6 +57,13 @@ protected:
     void Read(const std::u16string& path) {
         shell.dialogAnswers.push_back({true, path, 1});
         ClickItem(CQRDECODEUIHandler::IDC_READ);
+        Settle();
+    }
+    // Waits for the read under way and takes its result.
+    void Settle() {
+        Page().WaitForRead();
+        Pump();
+        ASSERT_FALSE(Page().IsReading());
     }
     std::u16string Text(HWND field) { return platform::GetWindowText(field); }
     std::vector<std::u16string> Fields() {
@@ -85,49 +92,93 @@ TEST_F(ReadPage, ShowsTextVersionAndLevelOfTheSymbol) {
     ASSERT_TRUE(wnd->ShowPage(CTALVORINEXMainWnd::kMakePage));
     input::InjectKey(Host(), 'O', u"", platform::MK_CONTROL);
     Pump();
+    Settle();
     EXPECT_EQ(wnd->CurrentPage(), CTALVORINEXMainWnd::kReadPage);
     ASSERT_EQ(shell.dialogRequests.size(), 2u);
     EXPECT_EQ(shell.dialogRequests[1].initialDir, platform::utf8ToUtf16(tempDir.string()));
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"1", u"1", u"最低（7%）"}));
 }
 
-TEST_F(ReadPage, PicturesWithoutAReadableSymbolChangeNothing) {
-    Read(Write("first.png", SymbolPicture("kept", 1, 2, 150, 150)));
-    const auto fields = Fields();
-    const platform::RgbImage preview = DcImage(Page().PreviewDC());
-    ASSERT_EQ(fields[0], u"kept");
-
-    Read(Write("white.png", platform::RgbImage(300, 200)));
-    std::ofstream(tempDir / "text.png") << "not a picture";
-    Read(Path("text.png"));
-    std::vector<uint8_t> png;
-    platform::encodeImage(SymbolPicture("cut", 1, 2, 150, 150), platform::ImageFormat::Png, png);
-    png.resize(png.size() / 2);
-    platform::writeFileAtomically((tempDir / "cut.png").string(), png);
-    Read(Path("cut.png"));
-    // A symbol damaged beyond correction is no result either: modules 9..16 of rows 9..16 inverted.
+TEST_F(ReadPage, AFailedReadClearsTheLastResultAndSaysWhy) {
+    auto failsWith = [&](const std::u16string& path, std::u16string_view status) {
+        Read(Write("first.png", SymbolPicture("kept", 1, 2, 150, 150)));
+        ASSERT_EQ(Text(Page().TextWindow()), u"kept");
+        ASSERT_EQ(Page().StatusText(), u"");
+        Read(path);
+        EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"", u"", u""})) << platform::utf16ToUtf8(path);
+        EXPECT_EQ(Page().StatusText(), status) << platform::utf16ToUtf8(path);
+    };
+    failsWith(Write("white.png", platform::RgbImage(300, 200)), u"未找到二维码");
+    // A symbol damaged beyond correction: modules 9..16 of rows 9..16 inverted.
     platform::RgbImage damaged = SymbolPicture("damaged", 1, 2, 150, 150);
     for (int y = 52; y < 84; ++y)
         for (int x = 52; x < 84; ++x)
             for (int c = 0; c < 3; ++c) damaged.pixel(x, y)[c] ^= 0xFF;
-    Read(Write("damaged.png", damaged));
-    Read(Path("absent.png"));
-    ClickItem(CQRDECODEUIHandler::IDC_READ);  // cancelled
-    EXPECT_EQ(shell.dialogRequests.size(), 7u);
-    EXPECT_EQ(Fields(), fields);
-    EXPECT_EQ(DcImage(Page().PreviewDC()).rgb, preview.rgb);
+    failsWith(Write("damaged.png", damaged), u"找到二维码，但已损坏，无法纠正");
+    std::vector<uint8_t> png;
+    platform::encodeImage(SymbolPicture("cut", 1, 2, 150, 150), platform::ImageFormat::Png, png);
+    png.resize(png.size() / 2);
+    platform::writeFileAtomically((tempDir / "cut.png").string(), png);
+    failsWith(Path("cut.png"), u"无法读取图片：" + platform::utf8ToUtf16([&] {
+        platform::RgbImage ignored;
+        return platform::decodeImageFile((tempDir / "cut.png").string(), ignored);
+    }()));
+    // The preview shows the picture that failed, not the last one read.
+    const platform::RgbImage preview = DcImage(Page().PreviewDC());
+    Read(Write("grey.png", platform::RgbImage(100, 100, 0x80)));
+    EXPECT_EQ(DcImage(Page().PreviewDC()).pixel(180, 180)[0], 0x80);
+    EXPECT_NE(DcImage(Page().PreviewDC()).rgb, preview.rgb);
 }
 
-TEST_F(ReadPage, PreviewShowsTheWholePictureStretchedTo360) {
+TEST_F(ReadPage, PreviewKeepsThePicturesAspectRatio) {
     Read(Write("wide.png", SymbolPicture("wide", 1, 2, 400, 200, 0xFF0000, 30)));
     ASSERT_EQ(Text(Page().TextWindow()), u"wide");
     const platform::RgbImage preview = DcImage(Page().PreviewDC());
     ASSERT_EQ(preview.width, 360);
-    for (int y : {0, 359}) EXPECT_EQ(preview.pixel(350, y)[1], 0) << y;  // red reaches top and bottom
-    // Read while the make page was on show, the picture is painted when the page is shown.
-    wnd->ShowPage(CTALVORINEXMainWnd::kReadPage);
+    // 400 x 200 fits as 360 x 180, centred: the page's grey above and below, red at the sides.
+    for (int y : {0, 89, 270, 359}) EXPECT_EQ(preview.pixel(350, y)[0], 0xEE) << y;
+    for (int y : {90, 269}) EXPECT_EQ(preview.pixel(350, y)[1], 0) << y;
     Pump();
     EXPECT_EQ(Surface(Page().PreviewWindow()).rgb, preview.rgb);
+}
+
+TEST_F(ReadPage, SeveralSymbolsAreOutlinedAndEachCanBeShown) {
+    // Three symbols side by side, the middle one the largest (version 4 against version 1).
+    platform::RgbImage picture(600, 200);
+    const platform::RgbImage parts[] = {SymbolPicture("left", 0, 1, 116, 116), SymbolPicture("middle", 0, 4, 164, 164),
+                                        SymbolPicture("right", 0, 1, 116, 116)};
+    int left = 10;
+    for (const platform::RgbImage& part : parts) {
+        for (int y = 0; y < part.height; ++y) std::copy_n(part.pixel(0, y), part.width * 3, picture.pixel(left, y + 10));
+        left += part.width + 60;
+    }
+    std::vector<uint8_t> png;
+    platform::encodeImage(picture, platform::ImageFormat::Png, png);
+    shell.clipboardData.formats = {{"image/png", std::string(png.begin(), png.end())}};
+    input::InjectKey(Host(), 'V', u"", platform::MK_CONTROL);
+    Pump();
+    Settle();
+    ASSERT_EQ(Page().Symbols().size(), 3u);
+    EXPECT_EQ(Text(Page().TextWindow()), u"middle");
+    EXPECT_EQ(Page().StatusText(), u"找到 3 个二维码，单击方框查看其内容");
+    // A click inside the right-hand outline shows that symbol.
+    const auto& c = Page().Symbols()[2].corners;
+    const double scale = 360.0 / 600, top = (360 - 120) / 2.0;
+    const int x = static_cast<int>((c[0].x + c[2].x) / 2 * scale), y = static_cast<int>(top + (c[0].y + c[2].y) / 2 * scale);
+    // Outlined: the shown one in green, the others in orange.
+    const platform::RgbImage preview = DcImage(Page().PreviewDC());
+    size_t green = 0, orange = 0;
+    for (int i = 0; i < preview.width * preview.height; ++i) {
+        const uint8_t* p = preview.rgb.data() + 3 * i;
+        green += p[0] == 0x00 && p[1] == 0xB0 && p[2] == 0x30;
+        orange += p[0] == 0xF0 && p[1] == 0x80 && p[2] == 0x00;
+    }
+    EXPECT_GT(green, 200u);
+    EXPECT_GT(orange, 2 * 150u);
+    input::InjectMouse(Page().PreviewWindow(), input::MouseAction::Press, x, y);
+    input::InjectMouse(Page().PreviewWindow(), input::MouseAction::Release, x, y);
+    Pump();
+    EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"right", u"1", u"最低（7%）"}));
 }
 
 TEST_F(ReadPage, CopyPutsTheFieldsCurrentTextOnTheClipboard) {
@@ -161,6 +212,7 @@ TEST_F(ReadPage, PastedAndDroppedPicturesAreReadAsOpenedOnesAre) {
     shell.clipboardData.formats = {{"image/png", bytesOf(SymbolPicture("pasted", 1, 2, 150, 150), platform::ImageFormat::Png)}};
     input::InjectKey(Host(), 'V', u"", platform::MK_CONTROL);
     Pump();
+    Settle();
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"pasted", u"2", u"较低（15%）"}));
 
     // A copied picture file (its name in upper case, with a space), from the preview's menu.
@@ -171,6 +223,7 @@ TEST_F(ReadPage, PastedAndDroppedPicturesAreReadAsOpenedOnesAre) {
     input::InjectMouse(Page().PreviewWindow(), input::MouseAction::Press, 20, 20, input::MouseButton::Right);
     input::InjectMouse(Page().PreviewWindow(), input::MouseAction::Release, 20, 20, input::MouseButton::Right);
     Pump();
+    Settle();
     ASSERT_EQ(shell.menusShown.size(), 1u);
     EXPECT_EQ(shell.menusShown[0][0].text, u"粘贴图片");
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"from a file", u"3", u"中等（25%）"}));
@@ -182,20 +235,52 @@ TEST_F(ReadPage, PastedAndDroppedPicturesAreReadAsOpenedOnesAre) {
     dropped.formats = {{"image/bmp", bytesOf(SymbolPicture("dropped", 0, 1, 120, 120), platform::ImageFormat::Bmp)}};
     EXPECT_TRUE(input::InjectDrop(Host(), field.left + 20, field.top + 20, dropped));
     Pump();
+    Settle();
     EXPECT_EQ(wnd->CurrentPage(), CTALVORINEXMainWnd::kReadPage);
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"dropped", u"1", u"最低（7%）"}));
-    const platform::RgbImage shown = DcImage(Page().PreviewDC());
 
-    // A picture without a symbol changes nothing; data without a picture is not taken at all.
-    shell.clipboardData.formats = {{"image/png", bytesOf(platform::RgbImage(50, 50), platform::ImageFormat::Png)}};
-    input::InjectKey(Host(), 'V', u"", platform::MK_CONTROL);
+    // Data without a picture is not taken at all.
     ASSERT_TRUE(wnd->ShowPage(CTALVORINEXMainWnd::kMakePage));
     dropped.formats = {{"text/uri-list", "https://example.org/a.png\r\n"}};
     EXPECT_FALSE(input::InjectDrop(Host(), preview.left + 20, preview.top + 20, dropped));
     Pump();
     EXPECT_EQ(wnd->CurrentPage(), CTALVORINEXMainWnd::kMakePage);
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"dropped", u"1", u"最低（7%）"}));
-    EXPECT_EQ(DcImage(Page().PreviewDC()).rgb, shown.rgb);
+}
+
+TEST_F(ReadPage, TabMovesThroughThePageAndSpaceOrReturnPressesTheFocusedButton) {
+    CBkDialogView& host = wnd->GetView();
+    auto tab = [&](WPARAM keys = 0) {
+        input::InjectKey(wnd->GetHWnd(), VK_TAB, u"", keys);
+        Pump();
+    };
+    platform::SetFocus(Page().TextWindow());
+    tab();
+    EXPECT_EQ(platform::GetFocus(), Page().VersionWindow());
+    tab();
+    EXPECT_EQ(platform::GetFocus(), Page().LevelWindow());
+    tab();
+    EXPECT_EQ(host.GetFocusItem(), CQRDECODEUIHandler::IDC_READ);
+    // The focused button is marked: a dotted frame inside it.
+    const platform::RECT r = wnd->GetItem(CQRDECODEUIHandler::IDC_READ)->GetRect();
+    const platform::RgbImage surface = Surface(Host());
+    int dots = 0;
+    for (int x = r.left + 3; x < r.right - 3; ++x) dots += surface.pixel(x, r.top + 3)[0] == 0x30;
+    EXPECT_GT(dots, 5);
+
+    input::InjectKey(wnd->GetHWnd(), VK_SPACE, u" ");
+    Pump();
+    EXPECT_EQ(shell.dialogRequests.size(), 1u);  // cancelled: no answer
+    input::InjectKey(wnd->GetHWnd(), VK_RETURN);
+    Pump();
+    EXPECT_EQ(shell.dialogRequests.size(), 2u);
+    tab();
+    tab();
+    EXPECT_EQ(host.GetFocusItem(), CQRDECODEUIHandler::IDC_CLEAR);
+    tab();  // 打开链接 is hidden without a web address: back to the start
+    EXPECT_EQ(platform::GetFocus(), Page().TextWindow());
+    tab(platform::MK_SHIFT);
+    EXPECT_EQ(host.GetFocusItem(), CQRDECODEUIHandler::IDC_CLEAR);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ namespace {
 // A message box that runs `script` once its modal loop is running.
 class ScriptedMsgBox : public CBkSafeMsgBox {
 public:
+    static constexpr UINT_PTR kCloseLater = 8;
     std::function<void(ScriptedMsgBox&)> script;
 
     HWND Host() { return GetView().GetHWnd(); }
@@ -50,6 +51,11 @@ protected:
         if (msg == WM_TIMER && wParam == 7) {
             KillTimer(hwnd, 7);
             if (script) script(*this);
+            return true;
+        }
+        if (msg == WM_TIMER && wParam == kCloseLater) {  // still open: the title bar's close
+            KillTimer(hwnd, kCloseLater);
+            Click(IDC_CLOSE);
             return true;
         }
         const bool handled = CBkSafeMsgBox::ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
@@ -132,24 +138,43 @@ TEST_F(UIMsgBox, ButtonSetsAndTheirIds) {
     EXPECT_TRUE(CBkSafeMsgBox::ButtonsForStyle(0x80000000u).empty());
 }
 
-TEST_F(UIMsgBox, TitleBarCloseReturnsItsIdAndKeysDoNotEndTheBox) {
+TEST_F(UIMsgBox, TitleBarCloseReturnsItsId) {
     ScriptedMsgBox box;
-    bool aliveAfterKeys = false;
     std::u16string title;
     box.script = [&](ScriptedMsgBox& b) {
-        input::InjectKey(b.GetHWnd(), VK_RETURN);
-        input::InjectKey(b.GetHWnd(), VK_ESCAPE);
-        SetFocus(b.Host());
-        input::InjectKey(b.Host(), VK_RETURN);
-        SendMessage(b.GetHWnd(), WM_CLOSE);
-        PumpMessages();
-        aliveAfterKeys = IsWindow(b.GetHWnd());
         title = b.GetItem(CBkSafeMsgBox::IDC_TITLE)->GetInnerText();
         b.Click(CBkSafeMsgBox::IDC_CLOSE);
     };
     EXPECT_EQ(box.Show(u"text", u"Caption", 1), CBkSafeMsgBox::IDC_CLOSE);
-    EXPECT_TRUE(aliveAfterKeys);
     EXPECT_EQ(title, u"Caption");
+}
+
+// Return, Enter and Space press the first button (Tab moves along the row); Escape and the window
+// manager's close press the cancel button or the only one, and nothing in a Yes/No box.
+TEST_F(UIMsgBox, KeysPressTheBoxsButtons) {
+    const struct {
+        UINT style;
+        std::vector<WPARAM> keys;  // 0: the window manager's close
+        int expected;
+    } cases[] = {
+        {0, {VK_RETURN}, 1}, {0, {VK_SPACE}, 1},   {0, {VK_ESCAPE}, 1},         {0, {0}, 1},
+        {1, {VK_ESCAPE}, 2}, {4, {VK_RETURN}, 6},  {4, {VK_TAB, VK_SPACE}, 7}, {3, {VK_ESCAPE}, 2},
+        {4, {VK_ESCAPE}, CBkSafeMsgBox::IDC_CLOSE},
+    };
+    for (const auto& c : cases) {
+        ScriptedMsgBox box;
+        box.script = [&](ScriptedMsgBox& b) {
+            for (WPARAM key : c.keys) {
+                if (key == 0) {
+                    input::InjectCloseRequest(b.GetHWnd());
+                } else {
+                    input::InjectKey(b.GetHWnd(), key, key == VK_SPACE ? u" " : u"");
+                }
+            }
+            SetTimer(b.GetHWnd(), ScriptedMsgBox::kCloseLater, 50);
+        };
+        EXPECT_EQ(box.Show(u"text", u"", c.style), c.expected) << c.style << " " << c.keys.front();
+    }
 }
 
 TEST_F(UIMsgBox, CheckBoxStateIsReturned) {
