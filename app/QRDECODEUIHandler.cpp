@@ -269,7 +269,7 @@ void CQRDECODEUIHandler::ShowFields(const DecodedSymbol* symbol) {
         ShowOpenLink(false);
         return;
     }
-    const std::u16string text = shownText(*symbol);
+    const std::u16string_view text = shownText(*symbol);
     SetWindowText(m_hText, text);
     const std::string digits = std::to_string(symbol->version);
     SetWindowText(m_hVersion, std::u16string(digits.begin(), digits.end()));
