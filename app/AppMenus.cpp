@@ -23,6 +23,7 @@ constexpr MenuItem kMainMenuItems[] = {
 };
 constexpr MenuItem kTrayMenuItems[] = {
     {CTALVORINEXMainWnd::ID_TRAY_RESTORE, u"恢复窗口"},
+    {CTALVORINEXMainWnd::ID_SCAN_SCREEN, u"扫描屏幕"},
     {0, u""},
     {CTALVORINEXMainWnd::ID_TRAY_EXIT, u"退出"},
 };
@@ -31,6 +32,7 @@ constexpr MenuItem kMakePreviewMenuItems[] = {
 };
 constexpr MenuItem kReadPreviewMenuItems[] = {
     {CTALVORINEXMainWnd::ID_PASTE, u"粘贴图片"},
+    {CTALVORINEXMainWnd::ID_SCAN_REGION, u"框选屏幕区域"},
 };
 constexpr MenuResource kMenus[] = {
     {kMainMenu, kMainMenuItems},

@@ -1,6 +1,7 @@
 // The program's menu resources: 201, the main menu (one pop-up: "关于"), 202, the tray menu
-// (one pop-up: "恢复窗口", a separator, "退出"), and the previews' right-click menus: 203 on the
-// make page's ("复制图片") and 204 on the read page's ("粘贴图片").
+// (one pop-up: "恢复窗口", "扫描屏幕", a separator, "退出"), and the previews' right-click
+// menus: 203 on the make page's ("复制图片") and 204 on the read page's ("粘贴图片",
+// "框选屏幕区域").
 #pragma once
 
 #include "platform/shell.h"

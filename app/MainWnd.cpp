@@ -118,6 +118,11 @@ void CTALVORINEXMainWnd::BringToFront() {
     SetForegroundWindow(m_hWnd);
 }
 
+void CTALVORINEXMainWnd::ScanScreen() {
+    ShowPage(kReadPage);
+    m_pDecodeHandler->ScanScreen();
+}
+
 bool CTALVORINEXMainWnd::OfferToHandlers(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return m_pUIHandler->ProcessWindowMessage(hwnd, msg, wParam, lParam, result) ||
            m_pEncodeHandler->ProcessWindowMessage(hwnd, msg, wParam, lParam, result) ||
@@ -179,6 +184,7 @@ void CTALVORINEXMainWnd::OnInitDialog(HWND hwnd) {
 
     platform::SetWindowAccelerators(hwnd, {std::begin(kAccelerators), std::end(kAccelerators)});
     platform::DragAcceptFiles(hwnd, true);
+    if (m_bScanScreenOnShow) PostMessage(hwnd, WM_COMMAND, ID_SCAN_SCREEN, 0);
 }
 
 bool CTALVORINEXMainWnd::AddTrayIcon() {

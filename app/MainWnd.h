@@ -71,6 +71,9 @@ public:
     static constexpr UINT ID_OPEN = 0x8012;
     static constexpr UINT ID_PASTE = 0x8013;
     static constexpr UINT ID_COPY_IMAGE = 0x8014;
+    // 扫描屏幕 (tray menu, merovask --scan-screen) and the region mode (read preview's menu).
+    static constexpr UINT ID_SCAN_SCREEN = 0x8015;
+    static constexpr UINT ID_SCAN_REGION = 0x8016;
 
     // Creates the handlers in the order general, make page, read page, About page and makes
     // this the process-wide main window.
@@ -92,6 +95,11 @@ public:
     bool ShowPage(int page) { return SetTabCurSel(IDC_MAIN_TAB, page); }
     // Restored when minimised, shown, raised and activated (恢复窗口, a second start).
     void BringToFront();
+    // The read page reads the screen (扫描屏幕): the window steps aside for the grab and comes
+    // back on that page with the result.
+    void ScanScreen();
+    // Reads the screen as soon as the window is up (merovask --scan-screen on a first start).
+    void ScanScreenOnShow() { m_bScanScreenOnShow = true; }
 
     CUIHandler& GeneralHandler() { return *m_pUIHandler; }
     CQRENCODEUIHandler& EncodeHandler() { return *m_pEncodeHandler; }
@@ -130,4 +138,5 @@ private:
     HICON m_hIconSmall = nullptr;
     HICON m_hIconTray = nullptr;
     int m_nTrayAttemptsLeft = 0;
+    bool m_bScanScreenOnShow = false;
 };

@@ -8,6 +8,7 @@
 #include "app/MainWnd.h"
 #include "app/PageTexts.h"
 #include "app/PictureReadWorker.h"
+#include "app/ReadPageScan.h"
 #include "bkwin/bknotify.h"
 #include "bkwin/bkwndstate.h"
 #include "decoder/SymbolReader.h"
@@ -53,6 +54,7 @@ bool isWebAddress(std::u16string_view text) {
 CQRDECODEUIHandler::CQRDECODEUIHandler(CTALVORINEXMainWnd* mainWnd) : m_pMainWnd(mainWnd) {}
 
 CQRDECODEUIHandler::~CQRDECODEUIHandler() {
+    m_scan.reset();
     m_worker.reset();
     for (HWND w : {m_hText, m_hVersion, m_hLevel, m_hPreview}) {
         if (IsWindow(w)) DestroyWindow(w);
@@ -75,6 +77,24 @@ void CQRDECODEUIHandler::Init() {
     m_preview.Create(m_pMainWnd->GetHWnd(), kPreviewSide, kPreviewSide);
     m_preview.Attach(m_hPreview);
     m_worker = std::make_unique<CPictureReadWorker>(m_pMainWnd->GetHWnd(), kReadDoneMessage, kPreviewSide);
+    m_scan = std::make_unique<CReadPageScan>(
+        m_pMainWnd->GetHWnd(),
+        CReadPageScan::Page{
+            .read = [this](platform::RgbImage picture) { ReadPicture(std::move(picture)); },
+            .showLive = [this](const platform::RgbImage& frame,
+                               const std::vector<DecodedSymbol>& outlines) { ShowLiveFrame(frame, outlines); },
+            .say = [this](std::u16string_view line) { SetStatus(line); },
+            .cameraRunning =
+                [this](bool running) {
+                    m_pMainWnd->SetItemText(IDC_CAMERA, platform::Tr(running ? PageTexts::kCameraStop : PageTexts::kCamera));
+                    if (running) ShowFields(nullptr);
+                },
+            .bringBack =
+                [this] {
+                    m_pMainWnd->BringToFront();
+                    m_pMainWnd->ShowPage(CTALVORINEXMainWnd::kReadPage);
+                },
+        });
     ShowOpenLink(false);
 }
 
@@ -102,9 +122,10 @@ bool CQRDECODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPA
         break;
     case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) != m_hPreview) return false;
-        if (AppMenus::TrackContextMenu(AppMenus::kReadPreviewMenu, lParam, m_pMainWnd->GetHWnd()) ==
-            CTALVORINEXMainWnd::ID_PASTE) {
-            PastePicture();
+        switch (AppMenus::TrackContextMenu(AppMenus::kReadPreviewMenu, lParam, m_pMainWnd->GetHWnd())) {
+            case CTALVORINEXMainWnd::ID_PASTE: PastePicture(); break;
+            case CTALVORINEXMainWnd::ID_SCAN_REGION: ScanRegion(); break;
+            default: break;
         }
         break;
     case WM_NOTIFY: {
@@ -117,6 +138,8 @@ bool CQRDECODEUIHandler::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPA
             case IDC_CLEAR: ClearText(); break;
             case IDC_COPY: CopyText(); break;
             case IDC_OPEN_LINK: OpenLink(); break;
+            case IDC_SCAN_SCREEN: ScanScreen(); break;
+            case IDC_CAMERA: ToggleCamera(); break;
             default: return false;
         }
         break;
@@ -133,6 +156,10 @@ bool CQRDECODEUIHandler::OnCommand(UINT command) {
     case CTALVORINEXMainWnd::ID_OPEN:
         m_pMainWnd->ShowPage(CTALVORINEXMainWnd::kReadPage);
         ReadImage();
+        return true;
+    case CTALVORINEXMainWnd::ID_SCAN_REGION:
+        m_pMainWnd->ShowPage(CTALVORINEXMainWnd::kReadPage);
+        ScanRegion();
         return true;
     case CTALVORINEXMainWnd::ID_PASTE:
         // Without a picture on the clipboard the key pastes text into the focused field.
@@ -179,11 +206,13 @@ void CQRDECODEUIHandler::ReadImage() {
 }
 
 void CQRDECODEUIHandler::ReadFile(const std::u16string& path) {
+    m_scan->StopCamera();
     m_worker->ReadFile(platform::utf16ToUtf8(path));
     SetBusy(true);
 }
 
 void CQRDECODEUIHandler::ReadPicture(platform::RgbImage picture) {
+    m_scan->StopCamera();  // a picture the user gives supersedes the camera
     m_worker->Read(std::move(picture));
     SetBusy(true);
 }
@@ -252,6 +281,22 @@ void CQRDECODEUIHandler::OnReadDone(WPARAM ticket) {
             SetStatus(u"");
         }
     }
+    DrawPreview();
+}
+
+void CQRDECODEUIHandler::ScanScreen() { m_scan->ScanScreen(); }
+
+void CQRDECODEUIHandler::ScanRegion() { m_scan->ScanRegion(); }
+
+void CQRDECODEUIHandler::ToggleCamera() { m_scan->ToggleCamera(); }
+
+void CQRDECODEUIHandler::ShowLiveFrame(const platform::RgbImage& frame, const std::vector<DecodedSymbol>& outlines) {
+    m_picture = CPictureReadWorker::FitPicture(frame, kPreviewSide);
+    m_pictureScale = frame.width > 0 ? static_cast<double>(m_picture.width) / frame.width : 1.0;
+    m_pictureLeft = (kPreviewSide - m_picture.width) / 2;
+    m_pictureTop = (kPreviewSide - m_picture.height) / 2;
+    m_symbols = outlines;
+    m_selected = 0;
     DrawPreview();
 }
 

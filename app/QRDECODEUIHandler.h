@@ -22,6 +22,7 @@
 
 class CTALVORINEXMainWnd;
 class CPictureReadWorker;
+class CReadPageScan;
 
 namespace platform {
 struct MimeData;
@@ -38,6 +39,8 @@ public:
     static constexpr int IDC_OPEN_LINK = 3176;
     static constexpr int IDC_PREVIEW = 3181;
     static constexpr int IDC_STATUS = 3191;
+    static constexpr int IDC_SCAN_SCREEN = 3196;
+    static constexpr int IDC_CAMERA = 3197;
     static constexpr int kPreviewSide = 360;
 
     // The worker's result message to the main window (wParam = its ticket), and the timer that
@@ -82,6 +85,14 @@ public:
     void OpenLink();
     // Shows symbol `index` of the last read (reading order) in the fields and marks its outline.
     void SelectSymbol(size_t index);
+    // Button 3196 (also the tray menu and merovask --scan-screen): the window steps aside, every
+    // screen is grabbed and read. The preview menu's 框选屏幕区域: a part of the frozen screen.
+    void ScanScreen();
+    void ScanRegion();
+    // Button 3197: the camera, live on the page until its first verified read; pressed again,
+    // it stops.
+    void ToggleCamera();
+    CReadPageScan& Scan() { return *m_scan; }
 
     // Whether a read is under way; WaitForRead blocks until its result is posted (tests).
     bool IsReading() const;
@@ -108,6 +119,8 @@ private:
     LRESULT PreviewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void OnReadDone(WPARAM ticket);
     void SetBusy(bool busy);
+    // A camera frame on the preview with the outlines of the latest live read.
+    void ShowLiveFrame(const platform::RgbImage& frame, const std::vector<DecodedSymbol>& outlines);
     void DrawPreview();
     void ShowFields(const DecodedSymbol* symbol);
     void SetStatus(std::u16string_view text, bool brief = false);
@@ -126,6 +139,7 @@ private:
     std::u16string m_strFolder;
 
     std::unique_ptr<CPictureReadWorker> m_worker;
+    std::unique_ptr<CReadPageScan> m_scan;
     bool m_busy = false;
     // The last read: its picture fitted into the preview, where it stands there and how much it
     // was scaled, the symbols found and the one shown.

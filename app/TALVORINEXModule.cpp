@@ -61,6 +61,13 @@ int CTALVORINEXModule::Run() {
 
     // Held until the run ends; a lock that cannot be made at all does not stop the program.
     platform::NamedMutex instance(kInstanceMutexName);
+    if (instance.alreadyExists() && m_bScanScreen) {
+        if (platform::InstanceChannel::send(instance, platform::InstanceRequest::ScanScreen, kForegroundRequestTimeoutMs))
+            return 0;
+        std::fputs("Merovask: the running program cannot be reached\n", stderr);
+        m_bRequestUnanswered = true;
+        return 0;
+    }
     if (instance.alreadyExists()) {
         ShowAlreadyRunning();
         // Then the running instance comes forward; one that cannot be reached changes nothing.
@@ -70,8 +77,14 @@ int CTALVORINEXModule::Run() {
 
     CTALVORINEXMainWnd mainWnd;
     // A later start asks this one to come forward.
-    platform::InstanceChannel channel(instance, [&mainWnd](platform::InstanceRequest) {
-        if (mainWnd.GetHWnd()) mainWnd.BringToFront();
+    platform::InstanceChannel channel(instance, [&mainWnd](platform::InstanceRequest request) {
+        if (!mainWnd.GetHWnd()) return;
+        if (request == platform::InstanceRequest::ScanScreen) {
+            mainWnd.ScanScreen();
+        } else {
+            mainWnd.BringToFront();
+        }
     });
+    if (m_bScanScreen) mainWnd.ScanScreenOnShow();
     return mainWnd.DoModal(nullptr);
 }

@@ -36,6 +36,13 @@ public:
     // check (a second start shows the "already running" box, asks the running instance to come
     // forward and returns 0), then the main window's modal loop; returns its result.
     int Run();
+    // Makes Run read the screen (merovask --scan-screen): a second start asks the running
+    // instance to, without the box, and returns 0 at once; a first start scans as soon as its
+    // window is up.
+    void ScanScreenOnStart() { m_bScanScreen = true; }
+    // A second start whose request the running instance did not take (the process then ends
+    // with status 1).
+    bool RequestUnanswered() const { return m_bRequestUnanswered; }
 
     int GetLanguage() const { return m_nLanguage; }
     // The "already running" box while it is on show (null otherwise): for tests.
@@ -47,4 +54,6 @@ private:
     BkWinManager m_winManager;
     int m_nLanguage = 2;
     CBkSafeMsgBox* m_pAlreadyRunningBox = nullptr;
+    bool m_bScanScreen = false;
+    bool m_bRequestUnanswered = false;
 };

@@ -50,6 +50,9 @@ bool CUIHandler::OnCommand(UINT command) {
     case CTALVORINEXMainWnd::ID_MENU_ABOUT:
         ShowAbout();
         return true;
+    case CTALVORINEXMainWnd::ID_SCAN_SCREEN:
+        m_pMainWnd->ScanScreen();
+        return true;
     default:
         return false;
     }

@@ -1,4 +1,7 @@
 // The process entry of the desktop program.
+#include <string_view>
+
+#include "app/ReadPageScan.h"
 #include "app/TALVORINEXModule.h"
 #include "platform/screen_scale.h"
 #include "platform/shell.h"
@@ -14,7 +17,14 @@ int main(int argc, char** argv) {
     {
         // The main window's result (2 on every normal end) is not the process's exit code.
         CTALVORINEXModule module;
+        for (int i = 1; i < argc; ++i) {
+            const std::string_view argument = argv[i];
+            if (argument == "--scan-screen") module.ScanScreenOnStart();
+            // The camera's frames from a video file (demonstrations, tests).
+            if (argument == "--camera-video" && i + 1 < argc) CReadPageScan::SetCameraVideo(argv[++i]);
+        }
         module.Run();
+        if (module.RequestUnanswered()) return 1;
     }
     platform::CoUninitialize();
     return 0;

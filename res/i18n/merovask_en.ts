@@ -423,5 +423,69 @@
         <source>已保存：%1</source>
         <translation>Saved: %1</translation>
     </message>
+    <message>
+        <source>扫描屏幕</source>
+        <translation>Scan screen</translation>
+    </message>
+    <message>
+        <source>摄像头</source>
+        <translation>Camera</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>框选屏幕区域</source>
+        <translation>Scan a screen region</translation>
+    </message>
+    <message>
+        <source>拖动鼠标框选要识别的区域，按 Esc 取消</source>
+        <translation>Drag over the area to read; Esc cancels</translation>
+    </message>
+    <message>
+        <source>摄像头已打开，请将二维码对准摄像头</source>
+        <translation>Camera on: hold the QR code in front of it</translation>
+    </message>
+    <message>
+        <source>摄像头已关闭</source>
+        <translation>Camera off</translation>
+    </message>
+    <message>
+        <source>无法截取屏幕：找不到显示器</source>
+        <translation>Cannot capture the screen: no display</translation>
+    </message>
+    <message>
+        <source>无法截取屏幕：需要桌面门户（xdg-desktop-portal）</source>
+        <translation>Cannot capture the screen: the desktop portal (xdg-desktop-portal) is needed</translation>
+    </message>
+    <message>
+        <source>截屏已取消</source>
+        <translation>Screenshot cancelled</translation>
+    </message>
+    <message>
+        <source>无法截取屏幕</source>
+        <translation>Cannot capture the screen</translation>
+    </message>
+    <message>
+        <source>未找到摄像头</source>
+        <translation>No camera found</translation>
+    </message>
+    <message>
+        <source>摄像头正被其他程序使用</source>
+        <translation>The camera is in use by another program</translation>
+    </message>
+    <message>
+        <source>没有使用摄像头的权限</source>
+        <translation>No permission to use the camera</translation>
+    </message>
+    <message>
+        <source>视频已结束，未找到二维码</source>
+        <translation>The video ended without a QR code</translation>
+    </message>
+    <message>
+        <source>摄像头出错，无法取得画面</source>
+        <translation>The camera failed to give a picture</translation>
+    </message>
 </context>
 </TS>

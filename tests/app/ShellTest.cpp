@@ -222,7 +222,7 @@ TEST_F(Shell, TrayMenuOffersRestoreAndExitAndExitEnds) {
             texts.push_back(item.text);
         }
     }
-    EXPECT_EQ(texts, (std::vector<std::u16string>{u"恢复窗口", u"-", u"退出"}));
+    EXPECT_EQ(texts, (std::vector<std::u16string>{u"恢复窗口", u"扫描屏幕", u"-", u"退出"}));
     EXPECT_TRUE(shell.trayIcons.empty());
 }
 
