@@ -386,9 +386,11 @@ void printTable(const Summary& s) {
         pictures += s.pictures.at(category), codes += s.codes.at(category);
     }
     printRow(s, "total", pictures, codes, totals(s));
-    std::printf("right, wrong, nf: pictures (right: every symbol read, or none where there is none); codes: symbols read right\n"
-                "zxing: zxing-cpp %d.%d in this process; zbar: zbar in this process\n", ZXING_VERSION_MAJOR, ZXING_VERSION_MINOR);
-    if (std::find(s.readers.begin(), s.readers.end(), kNodeReader) != s.readers.end())
+    std::printf("right, wrong, nf: pictures (right: every symbol read, or none where there is none); codes: symbols read right\n");
+    const auto reads = [&](const char* reader) { return std::find(s.readers.begin(), s.readers.end(), reader) != s.readers.end(); };
+    if (reads("zxing") || reads("zbar"))
+        std::printf("zxing: zxing-cpp %d.%d in this process; zbar: zbar in this process\n", ZXING_VERSION_MAJOR, ZXING_VERSION_MINOR);
+    if (reads(kNodeReader))
         std::printf("zxing-wasm: the newest zxing-cpp built to WebAssembly (bench/corpus/package.json), in node, one process per\n"
                     "  category, on the same pixels: its time is not comparable with the readers in this process (no ratio)\n");
     std::string claims;
