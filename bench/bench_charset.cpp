@@ -28,6 +28,7 @@
 #include "decoder/SymbolReader.h"
 #include "platform/imaging.h"
 #include "platform/text.h"
+#include "tests/support/SymbolFixtures.h"
 
 namespace {
 
@@ -36,48 +37,14 @@ struct Fixture {
     BitMatrix modules;
 };
 
-std::string fromHex(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
+using testsupport::fromHex;
 
-std::vector<std::string> tabFields(const std::string& line) {
-    std::vector<std::string> fields;
-    size_t start = 0, tab;
-    while ((tab = line.find('\t', start)) != std::string::npos) {
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
-// Blocks of "# MAKER<TAB>LANGUAGE<TAB>BYTES-HEX<TAB>TEXT-UTF8-HEX", then rows of 0 and 1.
+// Headers "MAKER<TAB>LANGUAGE<TAB>BYTES-HEX<TAB>TEXT-UTF8-HEX".
 std::vector<Fixture> fixtures(const std::string& path) {
-    std::ifstream in(path);
     std::vector<Fixture> list;
-    std::vector<std::string> rows;
-    std::string line;
-    const auto finish = [&] {
-        if (list.empty()) return;
-        const int n = static_cast<int>(rows.size());
-        list.back().modules = BitMatrix(n, n);
-        for (int y = 0; y < n; ++y)
-            for (int x = 0; x < n && x < static_cast<int>(rows[y].size()); ++x) list.back().modules.set(x, y, rows[y][x] == '1');
-        rows.clear();
-    };
-    while (std::getline(in, line)) {
-        if (line.rfind("# ", 0) == 0) {
-            finish();
-            const std::vector<std::string> f = tabFields(line.substr(2));
-            if (f.size() != 4) continue;
-            list.push_back({f[0], f[1], fromHex(f[2]), fromHex(f[3]), {}});
-        } else if (!line.empty()) {
-            rows.push_back(line);
-        }
-    }
-    finish();
+    for (testsupport::SymbolFixture& f : testsupport::readSymbolFixtures(path))
+        if (f.fields.size() == 4)
+            list.push_back({f.fields[0], f.fields[1], fromHex(f.fields[2]), fromHex(f.fields[3]), std::move(f.modules)});
     return list;
 }
 

@@ -25,6 +25,7 @@
 #include "encoder/QR_Encode.h"
 #include "platform/imaging.h"
 #include "platform/text.h"
+#include "tests/support/SymbolFixtures.h"
 
 namespace {
 
@@ -73,52 +74,8 @@ platform::RgbImage render(const BitMatrix& m, int scale = 4) {
     return picture;
 }
 
-std::string fromHex(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
-
-struct MatrixFixture {
-    std::string header;
-    BitMatrix modules;
-};
-
-std::vector<MatrixFixture> matrixFixtures(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<MatrixFixture> list;
-    std::vector<std::string> rows;
-    std::string line;
-    const auto finish = [&] {
-        if (list.empty()) return;
-        const int n = static_cast<int>(rows.size());
-        list.back().modules = BitMatrix(n, n);
-        for (int y = 0; y < n; ++y)
-            for (int x = 0; x < n && x < static_cast<int>(rows[y].size()); ++x) list.back().modules.set(x, y, rows[y][x] == '1');
-        rows.clear();
-    };
-    while (std::getline(in, line)) {
-        if (line.rfind("# ", 0) == 0) {
-            finish();
-            list.push_back({line.substr(2), {}});
-        } else if (!line.empty()) {
-            rows.push_back(line);
-        }
-    }
-    finish();
-    return list;
-}
-
-std::vector<std::string> tabFields(const std::string& header) {
-    std::vector<std::string> fields;
-    size_t start = 0, tab;
-    while ((tab = header.find('\t', start)) != std::string::npos) {
-        fields.push_back(header.substr(start, tab - start));
-        start = tab + 1;
-    }
-    fields.push_back(header.substr(start));
-    return fields;
-}
+using testsupport::fromHex;
+using testsupport::tabFields;
 
 void printRow(const char* name, const Tally& ours, const Tally& zxing) {
     std::printf("%-34s %6d %6d %6d   %6d %6d %6d\n", name, ours.right, ours.wrong, ours.failed, zxing.right, zxing.wrong,
@@ -137,10 +94,10 @@ int fixtureSection(const std::string& data, Tally& oursTotal) {
     };
     std::vector<Set> sets(3);
     sets[0].name = "other encoders, every mode";
-    for (const MatrixFixture& f : matrixFixtures(data + "/modes/symbols.txt"))
-        sets[0].pictures.emplace_back(render(f.modules), Expected{fromHex(tabFields(f.header)[4])});
+    for (const testsupport::SymbolFixture& f : testsupport::readSymbolFixtures(data + "/modes/symbols.txt"))
+        sets[0].pictures.emplace_back(render(f.modules), Expected{fromHex(f.fields[4])});
     sets[1].name = "program's kanji-packed Chinese";
-    for (const MatrixFixture& f : matrixFixtures(data + "/legacy/legacy_kanji.txt")) {
+    for (const testsupport::SymbolFixture& f : testsupport::readSymbolFixtures(data + "/legacy/legacy_kanji.txt")) {
         // "ENCODING LEVEL TEXT": the text as the program made it, through GBK for gb2312 (which
         // turned characters GBK lacks into '?'), with the program's closing zero byte.
         const std::string text = f.header.substr(f.header.find(' ', f.header.find(' ') + 1) + 1);

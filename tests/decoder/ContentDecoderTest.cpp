@@ -18,6 +18,7 @@
 #include "decoder/SymbolReader.h"
 #include "platform/text.h"
 #include "tests/decoder/SymbolPictures.h"
+#include "tests/support/SymbolFixtures.h"
 
 namespace {
 
@@ -32,48 +33,11 @@ BitMatrix symbol(const std::string& text, int level, int version, int mask = -1)
     return matrixOf(*dectest::encodeSymbol(text, level, version, mask));
 }
 
-std::string fromHex(const std::string& hex) {
-    std::string bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-    return bytes;
-}
-
-// Blocks of "# FIELD<TAB>FIELD..." followed by rows of 0 and 1.
-struct Fixture {
-    std::vector<std::string> fields;
-    BitMatrix modules;
-};
+using testsupport::fromHex;
+using Fixture = testsupport::SymbolFixture;
 
 std::vector<Fixture> fixtures(const std::string& file) {
-    std::ifstream in(std::string(MEROVASK_TEST_DATA) + "/" + file);
-    std::vector<Fixture> list;
-    std::vector<std::string> rows;
-    std::string line;
-    const auto finish = [&] {
-        if (list.empty() || rows.empty()) return;
-        BitMatrix m(static_cast<int>(rows.size()), static_cast<int>(rows.size()));
-        for (size_t y = 0; y < rows.size(); ++y)
-            for (size_t x = 0; x < rows[y].size() && x < rows.size(); ++x) m.set(int(x), int(y), rows[y][x] == '1');
-        list.back().modules = m;
-        rows.clear();
-    };
-    while (std::getline(in, line)) {
-        if (line.rfind("# ", 0) == 0) {
-            finish();
-            Fixture f;
-            size_t start = 2, tab;
-            while ((tab = line.find('\t', start)) != std::string::npos) {
-                f.fields.push_back(line.substr(start, tab - start));
-                start = tab + 1;
-            }
-            f.fields.push_back(line.substr(start));
-            list.push_back(f);
-        } else if (!line.empty()) {
-            rows.push_back(line);
-        }
-    }
-    finish();
-    return list;
+    return testsupport::readSymbolFixtures(std::string(MEROVASK_TEST_DATA) + "/" + file);
 }
 
 TEST(SymbolReading, EveryMaskAndLevel) {
