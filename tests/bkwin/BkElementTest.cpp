@@ -311,7 +311,7 @@ TEST_F(BkElementTest, TheMainLayoutsLoadWholly) {
     CBkWindow* preview = root->FindChildByCmdID(3181);
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->GetRect(), (RECT{405, 100, 765, 460}));
-    EXPECT_EQ(root->FindChildByCmdID(3111)->GetRect(), (RECT{5, 40, 380, 469}));
+    EXPECT_EQ(root->FindChildByCmdID(3111)->GetRect(), (RECT{5, 40, 380, 442}));
     EXPECT_EQ(root->FindChildByCmdID(3151)->GetInnerText(), u"读取图片");
 }
 
