@@ -56,16 +56,21 @@ ContentReading ContentDecoder::read(const BitMatrix& modules) {
     reading.failure = decodeSegments(data, version, content);
     if (reading.failure != ReadFailure::None) return reading;
 
-    DecodedSymbol& s = reading.symbol;
+    reading.symbol = symbolOf(std::move(content));
+    reading.symbol.version = version;
+    reading.symbol.ecLevel = format->ecLevel;
+    reading.symbol.mask = format->mask;
+    return reading;
+}
+
+DecodedSymbol symbolOf(DecodedContent content) {
+    DecodedSymbol s;
     s.bytes = std::move(content.bytes);
     s.text = std::move(content.text);
     s.textUtf8 = platform::utf16ToUtf8(s.text);
-    s.version = version;
-    s.ecLevel = format->ecLevel;
-    s.mask = format->mask;
     s.eci = content.eci;
     s.charset = content.charset;
     s.sequence = content.sequence;
     s.fnc1 = content.fnc1;
-    return reading;
+    return s;
 }

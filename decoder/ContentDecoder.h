@@ -18,6 +18,11 @@ struct ContentReading {
     int uncorrectableBlocks = 0;   // blocks beyond correction (failure Damaged)
 };
 
+struct DecodedContent;
+// The symbol that a well-formed stream's content makes (format, version, level and mask left to
+// the caller).
+DecodedSymbol symbolOf(DecodedContent content);
+
 class ContentDecoder {
 public:
     // `modules`: 1 = dark, column x from the left, row y from the top. A matrix that is not

@@ -34,15 +34,32 @@ struct StructuredAppend {
 
 enum class Fnc1 : uint8_t { None, Gs1, Aim };
 
+// The symbology a symbol belongs to: QR, Micro QR (M1 to M4) or rectangular Micro QR.
+enum class SymbolFormat : uint8_t { QR, MicroQR, RMQR };
+
+// "QR", "MicroQR" or "rMQR".
+const char* formatName(SymbolFormat format);
+// A version as users name it: "7" (QR), "M3" (Micro QR), "R13x77" (rMQR height x width).
+std::string versionName(SymbolFormat format, int version);
+// A symbol's size in modules.
+struct ModuleCount {
+    int width = 0;
+    int height = 0;
+};
+ModuleCount symbolModules(SymbolFormat format, int version);
+
 struct DecodedSymbol {
     // The data as it stands in the symbol's segments: numeric and alphanumeric characters as
     // ASCII, byte segments unchanged, kanji as Shift JIS pairs, Hanzi as GB 2312 pairs.
     std::string bytes;
     std::u16string text;   // the data as text (character sets from ECI, else chooseCharset's)
     std::string textUtf8;  // the same text in UTF-8
-    int version = 0;       // 1..40
+    SymbolFormat format = SymbolFormat::QR;
+    // QR 1..40; Micro QR 1..4 for M1..M4; rMQR 1..32, the sizes from R7x43 to R17x139 in the
+    // order of kRmqrSizes (versionName spells them out).
+    int version = 0;
     int ecLevel = 0;       // 0 = L, 1 = M, 2 = Q, 3 = H
-    int mask = 0;          // 0..7
+    int mask = 0;          // QR 0..7, Micro QR 0..3, rMQR always 4
     int eci = -1;          // the first ECI designator in the symbol, -1 without one
     // The character set chosen for byte and kanji data outside any ECI designator (chooseCharset:
     // "UTF-8", "GBK", "Shift_JIS" or "ISO-8859-1"); nullptr when no such data has a byte of 0x80

@@ -1,10 +1,12 @@
 #include "decoder/SegmentDecoder.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "decoder/BitSource.h"
 #include "decoder/CharacterSets.h"
 #include "decoder/CharsetChoice.h"
+#include "decoder/MicroTables.h"
 #include "platform/text.h"
 
 namespace {
@@ -22,11 +24,14 @@ enum Mode : uint32_t {
     kHanzi = 0xD,
 };
 
-// Character-count widths by version group (1-9, 10-26, 27-40).
-constexpr int kNumericCountBits[3] = {10, 12, 14};
-constexpr int kAlphanumericCountBits[3] = {9, 11, 13};
-constexpr int kByteCountBits[3] = {8, 16, 16};
-constexpr int kDoubleByteCountBits[3] = {8, 10, 12};  // kanji and Hanzi
+// Character-count widths of QR by version group (1-9, 10-26, 27-40): numeric, alphanumeric,
+// byte, kanji and Hanzi.
+constexpr std::array<std::array<int, 4>, 3> kQrCountBits{{{10, 9, 8, 8}, {12, 11, 16, 10}, {14, 13, 16, 12}}};
+enum CountIndex { kNumericCount, kAlphanumericCount, kByteCount, kDoubleByteCount };
+
+// The QR mode each Micro QR and rMQR mode indicator stands for; Micro QR knows the first four.
+constexpr uint32_t kMicroModes[4] = {kNumeric, kAlphanumeric, kByte, kKanji};
+constexpr uint32_t kRmqrModes[8] = {kTerminator, kNumeric, kAlphanumeric, kByte, kKanji, kFnc1First, kFnc1Second, kEci};
 
 constexpr char kAlphanumericChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
 constexpr int kHanziSubsetGb2312 = 1;
@@ -43,8 +48,8 @@ struct Piece {
 
 class StreamParser {
 public:
-    StreamParser(const std::vector<uint8_t>& data, int version)
-        : bits(data.data(), data.size()), group(version <= 9 ? 0 : version <= 26 ? 1 : 2) {}
+    StreamParser(const std::vector<uint8_t>& data, const StreamSyntax& syntax)
+        : bits(data.data(), data.size(), syntax.dataBits), syntax(syntax) {}
 
     ReadFailure parse(DecodedContent& out);
     const std::vector<Piece>& result() const { return pieces; }
@@ -61,39 +66,62 @@ private:
     void append(PieceKind kind, std::string bytes);
     bool fits(size_t bitCount) const { return bitCount <= bits.available(); }
 
+    uint32_t readMode();
+
     BitSource bits;
-    int group;
+    StreamSyntax syntax;
     std::vector<Piece> pieces;
     int eciInEffect = -1;
     bool fnc1 = false;
 };
 
+// The terminator is all zero bits, as long as a mode indicator in QR and rMQR and longer in Micro
+// QR, where it reads as an empty numeric segment.
 ReadFailure StreamParser::parse(DecodedContent& out) {
-    while (bits.available() >= 4) {
-        const uint32_t mode = bits.read(4);
-        if (mode == kTerminator) return paddingIsClean() ? ReadFailure::None : ReadFailure::Malformed;
-        if (const ReadFailure failure = segment(mode, out); failure != ReadFailure::None) return failure;
+    const int terminator = syntax.terminatorBits;
+    while (bits.available() >= static_cast<size_t>(terminator)) {
+        if (bits.peek(terminator) == 0) {
+            bits.read(terminator);
+            return paddingIsClean() ? ReadFailure::None : ReadFailure::Malformed;
+        }
+        if (const ReadFailure failure = segment(readMode(), out); failure != ReadFailure::None) return failure;
     }
-    // Fewer than four bits left: the terminator may be cut short, but only to zero bits.
+    // Too few bits left for a terminator: it may be cut short, but only to zero bits.
     return bits.read(static_cast<int>(bits.available())) == 0 ? ReadFailure::None : ReadFailure::Malformed;
 }
 
+uint32_t StreamParser::readMode() {
+    const uint32_t value = bits.read(syntax.modeBits);
+    switch (syntax.family) {
+        case StreamSyntax::Family::Qr: return value;
+        case StreamSyntax::Family::Micro: return kMicroModes[value];
+        case StreamSyntax::Family::Rmqr: return kRmqrModes[value];
+    }
+    return value;
+}
+
 ReadFailure StreamParser::segment(uint32_t mode, DecodedContent& out) {
-    const auto count = [&](const int (&widths)[3]) -> int {
-        return fits(widths[group]) ? static_cast<int>(bits.read(widths[group])) : -1;
+    const auto count = [&](CountIndex index) -> int {
+        const int width = syntax.countBits[index];
+        return width > 0 && fits(width) ? static_cast<int>(bits.read(width)) : -1;
     };
+    // Micro QR has nothing but the four data modes; rMQR has no Hanzi and no structured append.
+    const bool qr = syntax.family == StreamSyntax::Family::Qr;
+    if (!qr && (mode == kHanzi || mode == kStructuredAppend)) return ReadFailure::Malformed;
+    if (syntax.family == StreamSyntax::Family::Micro && (mode == kEci || mode == kFnc1First || mode == kFnc1Second))
+        return ReadFailure::Malformed;
     int n;
     switch (mode) {
-        case kNumeric: return (n = count(kNumericCountBits)) < 0 ? ReadFailure::Malformed : numeric(n);
-        case kAlphanumeric: return (n = count(kAlphanumericCountBits)) < 0 ? ReadFailure::Malformed : alphanumeric(n);
+        case kNumeric: return (n = count(kNumericCount)) < 0 ? ReadFailure::Malformed : numeric(n);
+        case kAlphanumeric: return (n = count(kAlphanumericCount)) < 0 ? ReadFailure::Malformed : alphanumeric(n);
         case kByte: {
-            if ((n = count(kByteCountBits)) < 0 || !fits(8 * static_cast<size_t>(n))) return ReadFailure::Malformed;
+            if ((n = count(kByteCount)) < 0 || !fits(8 * static_cast<size_t>(n))) return ReadFailure::Malformed;
             std::string bytes(static_cast<size_t>(n), '\0');
             for (char& b : bytes) b = static_cast<char>(bits.read(8));
             append(PieceKind::Bytes, std::move(bytes));
             return ReadFailure::None;
         }
-        case kKanji: return (n = count(kDoubleByteCountBits)) < 0 ? ReadFailure::Malformed : kanji(n);
+        case kKanji: return (n = count(kDoubleByteCount)) < 0 ? ReadFailure::Malformed : kanji(n);
         case kHanzi: return hanzi();
         case kEci: return eci(out);
         case kStructuredAppend: {
@@ -189,8 +217,9 @@ ReadFailure StreamParser::kanji(int count) {
 ReadFailure StreamParser::hanzi() {
     if (!fits(4)) return ReadFailure::Malformed;
     if (bits.read(4) != kHanziSubsetGb2312) return ReadFailure::Unsupported;
-    if (!fits(kDoubleByteCountBits[group])) return ReadFailure::Malformed;
-    const int count = static_cast<int>(bits.read(kDoubleByteCountBits[group]));
+    const int width = syntax.countBits[kDoubleByteCount];
+    if (!fits(width)) return ReadFailure::Malformed;
+    const int count = static_cast<int>(bits.read(width));
     if (!fits(13 * static_cast<size_t>(count))) return ReadFailure::Malformed;
     std::string pairs;
     for (int k = 0; k < count; ++k) {
@@ -241,15 +270,17 @@ ReadFailure StreamParser::applicationIndicator() {
     return ReadFailure::None;
 }
 
-// After the terminator: zero bits to the byte boundary, then pad codewords. The standard's pads
-// alternate EC and 11; some encoders fill with zero bytes instead.
+// After the terminator: zero bits to the codeword boundary, then pad codewords. The standard's
+// pads alternate EC and 11; some encoders fill with zero bytes instead. The short last codeword
+// of M1 and M3 pads with zero bits.
 bool StreamParser::paddingIsClean() {
-    if (bits.read(static_cast<int>(bits.available() % 8)) != 0) return false;
-    while (bits.available() > 0) {
+    const size_t toBoundary = std::min((8 - bits.position() % 8) % 8, bits.available());
+    if (bits.read(static_cast<int>(toBoundary)) != 0) return false;
+    while (bits.available() >= 8) {
         const uint32_t pad = bits.read(8);
         if (pad != 0xEC && pad != 0x11 && pad != 0x00) return false;
     }
-    return true;
+    return bits.read(static_cast<int>(bits.available())) == 0;
 }
 
 void StreamParser::append(PieceKind kind, std::string bytes) { pieces.push_back({kind, eciInEffect, std::move(bytes)}); }
@@ -320,10 +351,41 @@ std::u16string textOf(const std::vector<Piece>& pieces, const char* fallback) {
 
 }  // namespace
 
+StreamSyntax qrSyntax(int version) {
+    StreamSyntax syntax;
+    syntax.countBits = kQrCountBits[version <= 9 ? 0 : version <= 26 ? 1 : 2];
+    return syntax;
+}
+
+StreamSyntax microSyntax(int version, int dataBits) {
+    StreamSyntax syntax;
+    syntax.family = StreamSyntax::Family::Micro;
+    syntax.modeBits = version - 1;
+    syntax.terminatorBits = 2 * version + 1;
+    syntax.countBits = kMicroCountBits[version - 1];
+    syntax.dataBits = static_cast<size_t>(dataBits);
+    return syntax;
+}
+
+StreamSyntax rmqrSyntax(int sizeIndex) {
+    StreamSyntax syntax;
+    syntax.family = StreamSyntax::Family::Rmqr;
+    syntax.modeBits = 3;
+    syntax.terminatorBits = 3;
+    syntax.countBits = kRmqrCountBits[sizeIndex];
+    return syntax;
+}
+
 ReadFailure decodeSegments(const std::vector<uint8_t>& data, int version, DecodedContent& out) {
     out = DecodedContent();
     if (version < 1 || version > 40) return ReadFailure::Malformed;
-    StreamParser parser(data, version);
+    return decodeSegments(data, qrSyntax(version), out);
+}
+
+ReadFailure decodeSegments(const std::vector<uint8_t>& data, const StreamSyntax& syntax, DecodedContent& out) {
+    out = DecodedContent();
+    if (syntax.dataBits > 8 * data.size()) return ReadFailure::Malformed;
+    StreamParser parser(data, syntax);
     if (const ReadFailure failure = parser.parse(out); failure != ReadFailure::None) return failure;
     for (const Piece& p : parser.result()) out.bytes += p.bytes;
     const CharsetChoice choice = defaultCharset(parser.result());

@@ -7,6 +7,7 @@
 // terminator but zero bits to the byte boundary and pad codewords.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +24,22 @@ struct DecodedContent {
     Fnc1 fnc1 = Fnc1::None;
 };
 
+// How a symbology writes its bit stream: QR, Micro QR (shorter mode indicators, a longer
+// terminator, four modes only) and rMQR (three-bit mode indicators, no Hanzi or structured
+// append), with character-count widths by version.
+struct StreamSyntax {
+    enum class Family : uint8_t { Qr, Micro, Rmqr };
+    Family family = Family::Qr;
+    int modeBits = 4;
+    int terminatorBits = 4;
+    std::array<int, 4> countBits{};  // numeric, alphanumeric, byte, kanji (and Hanzi); 0 = no such mode
+    size_t dataBits = 0;             // the stream's length in bits when its last codeword is short; 0 = all
+};
+StreamSyntax qrSyntax(int version);                     // 1..40
+StreamSyntax microSyntax(int version, int dataBits);    // 1..4 for M1..M4
+StreamSyntax rmqrSyntax(int sizeIndex);                 // 0..31
+
 // Decodes the data codewords of a symbol of `version` (1..40). Returns ReadFailure::None and
 // fills `out`, or Malformed / Unsupported.
 ReadFailure decodeSegments(const std::vector<uint8_t>& data, int version, DecodedContent& out);
+ReadFailure decodeSegments(const std::vector<uint8_t>& data, const StreamSyntax& syntax, DecodedContent& out);

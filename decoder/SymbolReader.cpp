@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "decoder/MicroTables.h"
+#include "decoder/SymbolSize.h"
 #include "platform/text.h"
 
 namespace {
@@ -39,6 +41,38 @@ std::u16string_view shownText(const DecodedSymbol& symbol) {
     if (!symbol.bytes.empty() && symbol.bytes.back() == '\0' && !text.empty() && text.back() == u'\0')
         text.remove_suffix(1);
     return text;
+}
+
+const char* formatName(SymbolFormat format) {
+    switch (format) {
+        case SymbolFormat::QR: return "QR";
+        case SymbolFormat::MicroQR: return "MicroQR";
+        case SymbolFormat::RMQR: return "rMQR";
+    }
+    return "QR";
+}
+
+std::string versionName(SymbolFormat format, int version) {
+    const ModuleCount size = symbolModules(format, version);
+    switch (format) {
+        case SymbolFormat::QR: return std::to_string(version);
+        case SymbolFormat::MicroQR: return std::string("M").append(std::to_string(version));
+        case SymbolFormat::RMQR:
+            return std::string("R").append(std::to_string(size.height)).append("x").append(std::to_string(size.width));
+    }
+    return std::to_string(version);
+}
+
+ModuleCount symbolModules(SymbolFormat format, int version) {
+    switch (format) {
+        case SymbolFormat::QR: return {symbolSide(version), symbolSide(version)};
+        case SymbolFormat::MicroQR: return {microSide(version), microSide(version)};
+        case SymbolFormat::RMQR: {
+            const RmqrSize size = kRmqrSizes[static_cast<size_t>(std::clamp(version, 1, 32) - 1)];
+            return {size.width, size.height};
+        }
+    }
+    return {};
 }
 
 char levelLetter(int ecLevel) { return ecLevel >= 0 && ecLevel < 4 ? "LMQH"[ecLevel] : '?'; }

@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const PictureReading r = readPicture(picture);
     if (r.symbols.empty() == (r.failure == ReadFailure::None)) __builtin_trap();
     for (const DecodedSymbol& s : r.symbols)
-        if (s.version < 1 || s.version > 40 || s.ecLevel < 0 || s.ecLevel > 3) __builtin_trap();
+        if (s.version < 1 || s.version > (s.format == SymbolFormat::QR ? 40 : s.format == SymbolFormat::MicroQR ? 4 : 32) ||
+            s.ecLevel < 0 || s.ecLevel > 3)
+            __builtin_trap();
     return 0;
 }

@@ -43,10 +43,11 @@ inline std::vector<SymbolFixture> readSymbolFixtures(const std::string& path) {
     std::string line;
     const auto finish = [&] {
         if (list.empty() || rows.empty()) return;
-        const int n = static_cast<int>(rows.size());
-        list.back().modules = BitMatrix(n, n);
+        // As wide as its first row (rectangular symbols), else square.
+        const int n = static_cast<int>(rows.size()), width = static_cast<int>(rows[0].size());
+        list.back().modules = BitMatrix(width, n);
         for (int y = 0; y < n; ++y)
-            for (int x = 0; x < n && x < static_cast<int>(rows[y].size()); ++x) list.back().modules.set(x, y, rows[y][x] == '1');
+            for (int x = 0; x < width && x < static_cast<int>(rows[y].size()); ++x) list.back().modules.set(x, y, rows[y][x] == '1');
         rows.clear();
     };
     while (std::getline(in, line)) {
