@@ -64,6 +64,7 @@ struct Picture {
     std::string category;
     std::string desc;
     std::vector<Expected> symbols;
+    bool small = false;  // holds Micro QR or rMQR symbols (a symbol's "format" in the manifest)
 };
 
 // One symbol a reader returned: its text and, where the reader gives them, its data bytes.
@@ -130,9 +131,13 @@ ReaderResult readOurs(const platform::RgbImage& image) {
     return result;
 }
 
-ReaderResult readZxing(const platform::RgbImage& image) {
+// `small`: Micro QR as well (zxing-cpp 1.4 has no rMQR reader).
+ReaderResult readZxing(const platform::RgbImage& image, bool small) {
     ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode).setTryHarder(true).setTryRotate(true).setTryDownscale(true);
+    hints.setFormats(small ? ZXing::BarcodeFormat::QRCode | ZXing::BarcodeFormat::MicroQRCode : ZXing::BarcodeFormat::QRCode)
+        .setTryHarder(true)
+        .setTryRotate(true)
+        .setTryDownscale(true);
     ReaderResult result;
     const auto start = std::chrono::steady_clock::now();
     const ZXing::Results found =
@@ -205,7 +210,11 @@ std::string loadManifest(const std::filesystem::path& path, const std::string& o
         if (j.is_discarded() || !j.contains("file") || !j.contains("category") || !j.contains("symbols"))
             return path.string() + ":" + std::to_string(number) + ": not a picture's record";
         Picture p{(path.parent_path() / j["file"].get<std::string>()).string(), j["category"], j.value("desc", ""), {}};
-        for (const Json& s : j["symbols"]) p.symbols.push_back({s["text"], hexBytes(s["hex"])});
+        for (const Json& s : j["symbols"]) {
+            p.symbols.push_back({s["text"], hexBytes(s["hex"])});
+            const std::string format = s.value("format", "QR");
+            p.small = p.small || format == "MicroQR" || format == "rMQR";
+        }
         categories.insert(p.category);
         if (onlyCategory.empty() || p.category == onlyCategory) out.push_back(std::move(p));
     }
@@ -250,7 +259,8 @@ std::string readCategoryWithNode(const std::string& script, const std::filesyste
         listFile << image.width << ' ' << image.height << ' ' << path.string() << '\n';
     }
     listFile.close();
-    FILE* node = popen(("node " + quoted(script) + " " + quoted(list.string())).c_str(), "r");
+    const bool small = std::any_of(indices.begin(), indices.end(), [&](size_t i) { return pictures[i].small; });
+    FILE* node = popen(("node " + quoted(script) + " " + quoted(list.string()) + (small ? " small" : "")).c_str(), "r");
     if (!node) return "cannot start node";
     char* line = nullptr;
     size_t capacity = 0, k = 0;
@@ -540,7 +550,7 @@ int main(int argc, char** argv) {
         std::map<std::string, ReaderResult> results;
         for (const std::string& r : summary.readers) {
             ReaderResult result = r == "ours"       ? readOurs(image)
-                                  : r == "zxing"    ? readZxing(image)
+                                  : r == "zxing"    ? readZxing(image, p.small)
                                   : r == "zbar"     ? readZbar(image)
                                                     : std::move(wasmResults[index]);
             judge(p, result);

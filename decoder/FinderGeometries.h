@@ -16,6 +16,8 @@ public:
     FinderGeometries(const BitMatrix& bits, const std::vector<FinderCandidate>& candidates)
         : bits(bits), candidates(candidates), traced(candidates.size()), done(candidates.size(), false) {}
     SymbolFinders forTriple(const FinderTriple& t);
+    // Candidate i's traced ring (finderCorners), traced on first use.
+    const std::optional<std::array<PicturePoint, 4>>& ring(size_t i);
 
 private:
     const BitMatrix& bits;

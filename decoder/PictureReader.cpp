@@ -15,6 +15,7 @@
 #include "decoder/FinderGeometries.h"
 #include "decoder/GridChoices.h"
 #include "decoder/GridReading.h"
+#include "decoder/MicroDetector.h"
 #include "decoder/ReaderTuning.h"
 #include "decoder/SymbolPlacement.h"
 #include "decoder/SymbolReader.h"
@@ -112,6 +113,11 @@ TripleReading readTriple(const BitMatrix& bits, const GreyImage& grey, const Sym
     return result;
 }
 
+struct PassReading;
+void readMicroSymbols(const BitMatrix& bits, const GreyImage& grey, const std::vector<FinderCandidate>& candidates,
+                      FinderGeometries& geometries, const Rung& rung, bool inverted, std::vector<bool>& used,
+                      PassReading& pass, const std::atomic<bool>* stop);
+
 // What one polarity of one rung gave.
 struct PassReading {
     std::vector<DecodedSymbol> symbols;
@@ -176,9 +182,34 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
             ++trace.verified;
         }
     }
+    readMicroSymbols(bits, grey, candidates, geometries, rung, inverted, used, pass, stop);
     markPatternsOfRead(pass.symbols, rung.scale, candidates, used);
     pass.unused = static_cast<int>(std::count(used.begin(), used.end(), false));
     return pass;
+}
+
+// Micro QR and rMQR symbols from the candidates no symbol read so far accounts for.
+void readMicroSymbols(const BitMatrix& bits, const GreyImage& grey, const std::vector<FinderCandidate>& candidates,
+                      FinderGeometries& geometries, const Rung& rung, bool inverted, std::vector<bool>& used,
+                      PassReading& pass, const std::atomic<bool>* stop) {
+    markPatternsOfRead(pass.symbols, rung.scale, candidates, used);
+    for (size_t i = 0; i < candidates.size() && !stopped(stop); ++i) {
+        if (used[i]) continue;
+        const std::optional<std::array<PicturePoint, 4>>& ring = geometries.ring(i);
+        if (!ring) continue;
+        MicroSymbolReading read = readMicroSymbol(bits, grey, candidates[i], *ring, inverted);
+        ++pass.trace.microTried;
+        if (!read.symbol) {
+            pass.failure = furthest(pass.failure, read.failure);
+            continue;
+        }
+        DecodedSymbol& s = *read.symbol;
+        for (PicturePoint& corner : s.corners) corner = corner * rung.scale;
+        used[i] = true;
+        markPatternsOfRead({s}, rung.scale, candidates, used);
+        pass.symbols.push_back(std::move(s));
+        ++pass.trace.verified;
+    }
 }
 
 }  // namespace
@@ -200,8 +231,9 @@ PictureReading readPicture(const platform::RgbImage& picture, ReadTrace* trace, 
         bool promising = false;
         for (const bool inverted : {false, true}) {
             const size_t count = inverted ? finders.invertedCandidates.size() : finders.candidates.size();
-            // Light-on-dark symbols only where no dark-on-light one was read.
-            if (inverted && (count < 3 || !reading.symbols.empty())) break;
+            // Light-on-dark symbols only where no dark-on-light one was read (one pattern may be a
+            // Micro QR or rMQR symbol).
+            if (inverted && (count < 1 || !reading.symbols.empty())) break;
             if (inverted) rung->bits.invert();
             PassReading pass = readSymbolsIn(rung->bits, rungGrey, finders, *rung, inverted, reading.symbols, stop);
             reading.failure = furthest(reading.failure, pass.failure);

@@ -53,7 +53,10 @@ void markPatternsOf(const GridFit& grid, const FinderTriple& triple, const std::
 void markPatternsOfRead(const std::vector<DecodedSymbol>& symbols, double scale,
                         const std::vector<FinderCandidate>& candidates, std::vector<bool>& used) {
     for (const DecodedSymbol& s : symbols) {
-        const double moduleSize = sideLength(s.corners) / symbolSide(s.version) / scale;
+        const ModuleCount modules = symbolModules(s.format, s.version);
+        // Mean side length over the mean of width and height: the module size of squares and
+        // rectangles alike.
+        const double moduleSize = sideLength(s.corners) / ((modules.width + modules.height) / 2.0) / scale;
         for (size_t i = 0; i < candidates.size(); ++i) {
             const double m = candidates[i].moduleSize;
             if (m > 0.7 * moduleSize && m < 1.4 * moduleSize && inside(s.corners, candidates[i].centre * scale)) used[i] = true;

@@ -40,6 +40,7 @@ struct ReadTrace {
         int triplesTried = 0;
         int gridsFitted = 0;
         int verified = 0;
+        int microTried = 0;  // candidates tried as a Micro QR or rMQR finder pattern
         // Triples tried that did not read, by the furthest stage any of their grids reached.
         int failedTiming = 0;       // no grid stepped along both timing patterns
         int failedFormat = 0;       // no format information with few errors
