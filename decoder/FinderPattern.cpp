@@ -144,10 +144,13 @@ public:
         return nullptr;
     }
 
+    // Whether the list takes no more patterns: a hit outside those tracked is not worth checking.
+    bool full() const { return list.size() >= static_cast<size_t>(tuning::kMaxTrackedFinders); }
+
     void add(const FinderCandidate& hit) {
         FinderCandidate* c = near(hit.centre.x, hit.centre.y, hit.moduleSize);
         if (c == nullptr) {
-            if (list.size() >= static_cast<size_t>(tuning::kMaxTrackedFinders)) {
+            if (full()) {
                 ++untracked;
                 return;
             }
@@ -192,6 +195,10 @@ void scanRow(const BitMatrix& bits, int y, CandidateList (&found)[2]) {
         CandidateList& list = found[colour];
         if (FinderCandidate* known = list.near(cx, y + 0.5, rowTotal / 7)) {
             known->hits += 1;  // another row through a pattern already confirmed
+            continue;
+        }
+        if (list.full()) {
+            ++list.untracked;
             continue;
         }
         FinderCandidate hit;

@@ -8,8 +8,9 @@
 #include "decoder/SamplingGrid.h"
 
 // The stages of a read in order. A grid is a symbol found only when it passed Timing, Format
-// and Version: its modules step along both timing patterns, its format information decodes with
-// few errors, and from version 7 on its version information states its size.
+// and Version: its modules step along both timing patterns and hold the three finder patterns
+// with their light separators, its format information decodes with few errors, and from version
+// 7 on its version information states its size.
 enum class ReadStage { Timing, Format, Version, ReedSolomon, BitStream, Read };
 constexpr int kFailedStages = 5;  // Timing .. BitStream
 
@@ -27,10 +28,12 @@ struct GridReading {
 GridReading readGrid(const BitMatrix& bits, const GreyImage& grey, const GridFit& grid, bool inverted);
 
 // Whether the format information, sampled through the grid as first laid (beside the finder
-// patterns, where that grid is right already), is within its code's reach in a copy, as seen or
-// transposed, from the bit image or from the grey levels against the timing patterns' mean. A
-// cheap test before the grid is refined and every module sampled: a grid laid over texture or
-// another symbology that steps along its timing lines by chance rarely passes it too.
+// patterns, where that grid is right already), reads as a symbol's does (one copy within a bit of
+// a code word, or both naming the same format), as seen or transposed, from the bit image or from
+// the grey levels against the timing patterns' mean. A cheap test before the grid is refined and
+// every module sampled: a grid laid over texture or another symbology that steps along its timing
+// lines by chance rarely passes it too, where "within reach" (three bits) passes almost always
+// over the eight readings.
 // `inverted`: light modules are the symbol's dark ones.
 bool formatWithinReach(const BitMatrix& bits, const GreyImage& grey, const GridFit& grid, bool inverted);
 

@@ -85,6 +85,12 @@ constexpr double kPoorFit = 0.6;
 // Along each timing pattern separately, the share of neighbours found different: texture and
 // other symbologies reach the loose test above now and then, a real symbol's both lines this.
 constexpr double kSymbolTiming = 0.85;
+// The three finder patterns and their light separators as sampled through the grid: a grid laid
+// over printed text or another symbology can step along its timing lines and meet format
+// information by chance, its corners rarely hold three whole patterns with light around them.
+// Symbols read in photos keep 0.7 of the patterns' modules and 0.8 of the separators' and more.
+constexpr double kSymbolPatterns = 0.65;
+constexpr double kSymbolSeparators = 0.7;
 // Format information: one copy within this many wrong bits, or both copies naming the same
 // format within the code's reach. Random bits lie within three bits of some format code word more
 // often than not, within one only about once in sixty.

@@ -9,8 +9,9 @@
 // A symbol is only ever returned verified: its format information within its code's reach, every
 // Reed-Solomon block clean or corrected, and a well-formed bit stream. Anything else is a
 // failure with its reason; nothing is guessed. "Found" means a symbol: a failure other than
-// NotFound is only reported for a grid whose modules step along both timing patterns, whose format
-// information decodes with few errors and whose version information (from version 7 on) agrees.
+// NotFound is only reported for a grid whose modules step along both timing patterns and hold the
+// three finder patterns with their separators, whose format information decodes with few errors
+// and whose version information (from version 7 on) agrees.
 #pragma once
 
 #include <array>
@@ -42,7 +43,7 @@ struct ReadTrace {
         int verified = 0;
         int microTried = 0;  // candidates tried as a Micro QR or rMQR finder pattern
         // Triples tried that did not read, by the furthest stage any of their grids reached.
-        int failedTiming = 0;       // no grid stepped along both timing patterns
+        int failedTiming = 0;       // no grid stepped along both timing patterns with its finders whole
         int failedFormat = 0;       // no format information with few errors
         int failedVersion = 0;      // version information not agreeing (version 7 on)
         int failedReedSolomon = 0;  // a symbol, with a block beyond correction

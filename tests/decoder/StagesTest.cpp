@@ -12,6 +12,7 @@
 #include "decoder/FinderGeometries.h"
 #include "decoder/FinderPattern.h"
 #include "decoder/FinderTriples.h"
+#include "decoder/GridReading.h"
 #include "decoder/SymbolReader.h"
 #include "tests/decoder/SymbolPictures.h"
 
@@ -117,6 +118,14 @@ TEST(Detection, DamagedOnlyWhenASymbolIsFound) {
     BitMatrix damaged = matrixOf(*e);
     for (const auto& [x, y] : dataModulePositions(2)) damaged.flip(x, y);
     EXPECT_EQ(readPicture(pictureOf(damaged, 4)).failure, ReadFailure::Damaged);
+    // The same with timing and format information intact but ink where the separators are light
+    // (a grid laid over printed text that met both by chance): no symbol.
+    BitMatrix inked = damaged;
+    const int last = inked.width() - 1;
+    for (int k = 0; k < 8; ++k)
+        for (const auto& [x, y] : {std::pair{k, 7}, {7, k}, {last - k, 7}, {last - 7, k}, {k, last - 7}, {7, last - k}})
+            inked.set(x, y, true);
+    EXPECT_EQ(symbolEvidence(inked), ReadStage::Timing);
     // Finder patterns with chance modules everywhere else (timing and format information too):
     // whatever the chance format bits decode to, no symbol is found.
     const BitMatrix function = functionModules(2);
