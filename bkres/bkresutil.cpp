@@ -1,6 +1,7 @@
 #include "bkres/bkresutil.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -113,8 +114,15 @@ platform::HICON BkResUtil::LoadIconResource(unsigned id, int size) {
     platform::RgbaImage image;
     if (FindBytes(id, "icon", "icon", bytes) &&
         platform::decodePngBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image).empty()) {
-        if (size > 0 && size <= 256 && (image.width != size || image.height != size)) image = ResampleSquare(image, size);
-        if (platform::HICON icon = platform::CreateIconFromRgba(image)) return icon;
+        // Resampled to the screen's pixels for the icon's logical size, so it stays sharp on a
+        // dense screen.
+        double scale = 1.0;
+        if (size > 0 && size <= 256) {
+            const int deviceSize = std::clamp(static_cast<int>(std::lround(size * platform::GetScreenScale())), size, 1024);
+            scale = static_cast<double>(deviceSize) / size;
+            if (image.width != deviceSize || image.height != deviceSize) image = ResampleSquare(image, deviceSize);
+        }
+        if (platform::HICON icon = platform::CreateIconFromRgba(image, scale)) return icon;
     }
     std::fprintf(stderr, "Failed loading icon %u\n", id);
     return nullptr;

@@ -1,7 +1,9 @@
 // Device contexts, bitmaps, pens, brushes, regions, fills, lines and block transfers.
 #include "platform/gdi.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QPainterPath>
 
 #include <algorithm>
@@ -67,10 +69,14 @@ void forEachClipRect(HDC hdc, const QRect& area, Fn&& fn) {
     for (const QRect& r : region) fn(r);
 }
 
+double scaleOf(HDC hdc) { return hdc->bitmap->scale; }
+QRect deviceRect(HDC hdc, const QRect& logical) { return qtdetail::toDevice(logical, scaleOf(hdc)); }
+
+// Fills a logical area.
 void fillArea(HDC hdc, const QRect& area, COLORREF color) {
     const uint32_t v = storeValue(hdc, qtdetail::pixelOf(color));
     QImage& img = image(hdc);
-    forEachClipRect(hdc, area, [&](const QRect& r) {
+    forEachClipRect(hdc, deviceRect(hdc, area), [&](const QRect& r) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
             auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
             std::fill(row + r.left(), row + r.right() + 1, v);
@@ -78,12 +84,10 @@ void fillArea(HDC hdc, const QRect& area, COLORREF color) {
     });
 }
 
-// A painter on the DC's bitmap clipped to its drawable region.
+// A painter on the DC's bitmap clipped to its drawable region, in logical pixels.
 class ClippedPainter {
 public:
-    explicit ClippedPainter(HDC hdc) : hdc_(hdc), painter_(&hdc->bitmap->image) {
-        painter_.setClipRegion(qtdetail::drawableRegion(hdc));
-    }
+    explicit ClippedPainter(HDC hdc) : hdc_(hdc) { qtdetail::beginLogicalPainter(painter_, hdc); }
     ~ClippedPainter() {
         painter_.end();
         if (isMono(hdc_) && !touched_.isEmpty()) qtdetail::requantize(hdc_, touched_);
@@ -116,9 +120,20 @@ const std::vector<int>& dashPattern(int style) {
     }
 }
 
+// Sets logical pixel (x, y): at scale 1 one pixel, otherwise its block of device pixels.
 void putPixelClipped(HDC hdc, const QRegion& drawable, int x, int y, uint32_t value) {
-    if (!drawable.contains(QPoint(x, y))) return;
-    reinterpret_cast<uint32_t*>(image(hdc).scanLine(y))[x] = value;
+    const double s = scaleOf(hdc);
+    if (s == 1.0) {
+        if (!drawable.contains(QPoint(x, y))) return;
+        reinterpret_cast<uint32_t*>(image(hdc).scanLine(y))[x] = value;
+        return;
+    }
+    const QRect block = deviceRect(hdc, QRect(x, y, 1, 1));
+    for (int dy = block.top(); dy <= block.bottom(); ++dy) {
+        for (int dx = block.left(); dx <= block.right(); ++dx) {
+            if (drawable.contains(QPoint(dx, dy))) reinterpret_cast<uint32_t*>(image(hdc).scanLine(dy))[dx] = value;
+        }
+    }
 }
 
 // A one-pixel line from (x0, y0) to (x1, y1) leaving out the end point (Bresenham).
@@ -218,6 +233,12 @@ bool blit(HDC dst, HDC src, BlitRequest s) {
     if (s.sw < 0) { s.sx += s.sw; s.sw = -s.sw; mirrorX = !mirrorX; }
     if (s.sh < 0) { s.sy += s.sh; s.sh = -s.sh; mirrorY = !mirrorY; }
     if (s.w == 0 || s.h == 0 || s.sw == 0 || s.sh == 0) return true;
+    // From here on in device pixels of each side.
+    const QRect dstDevice = deviceRect(dst, QRect(s.x, s.y, s.w, s.h));
+    const QRect srcDevice = deviceRect(src, QRect(s.sx, s.sy, s.sw, s.sh));
+    s.x = dstDevice.x(), s.y = dstDevice.y(), s.w = dstDevice.width(), s.h = dstDevice.height();
+    s.sx = srcDevice.x(), s.sy = srcDevice.y(), s.sw = srcDevice.width(), s.sh = srcDevice.height();
+    if (s.w <= 0 || s.h <= 0 || s.sw <= 0 || s.sh <= 0) return true;
 
     // Overlapping copies within one bitmap read from a snapshot.
     QImage snapshot;
@@ -283,11 +304,16 @@ bool blit(HDC dst, HDC src, BlitRequest s) {
 
 namespace qtdetail {
 
-HBITMAP newBitmap(int width, int height, bool mono, bool alpha) {
+HBITMAP newBitmap(int width, int height, bool mono, bool alpha, double scale) {
     if (width <= 0 || height <= 0) return nullptr;
     if (static_cast<int64_t>(width) * height > kMaxBitmapPixels) return nullptr;
+    if (!(scale >= 1.0 && scale <= 8.0)) scale = 1.0;
+    const int deviceWidth = toDevice(width, scale), deviceHeight = toDevice(height, scale);
+    if (static_cast<int64_t>(deviceWidth) * deviceHeight > 4 * kMaxBitmapPixels) return nullptr;
     auto* b = new HBITMAP__;
-    b->image = QImage(width, height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    b->logical = QSize(width, height);
+    b->scale = scale;
+    b->image = QImage(deviceWidth, deviceHeight, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (b->image.isNull()) {
         delete b;
         return nullptr;
@@ -310,16 +336,58 @@ void unselectBitmap(HBITMAP bitmap) {
     if (bitmap->owners == 0 && bitmap->selectCount == 0) delete bitmap;
 }
 
-QRegion drawableRegion(HDC hdc) {
-    QRegion r(0, 0, hdc->bitmap->image.width(), hdc->bitmap->image.height());
+QRect toDevice(const QRect& logical, double scale) {
+    if (scale == 1.0 || logical.isEmpty()) return logical;
+    const int left = toDevice(logical.left(), scale), top = toDevice(logical.top(), scale);
+    return QRect(left, top, toDevice(logical.left() + logical.width(), scale) - left,
+                 toDevice(logical.top() + logical.height(), scale) - top);
+}
+
+QRegion toDevice(const QRegion& logical, double scale) {
+    if (scale == 1.0) return logical;
+    QRegion out;
+    for (const QRect& r : logical) out += toDevice(r, scale);
+    return out;
+}
+
+double deviceScale(HDC hdc) {
+    if (!hdc) return 1.0;
+    return hdc->bitmap && !hdc->bitmap->stock ? hdc->bitmap->scale : hdc->scale;
+}
+
+QRegion logicalDrawableRegion(HDC hdc) {
+    QRegion r(QRect(QPoint(0, 0), hdc->bitmap->logical));
     if (hdc->systemClip) r = r.intersected(*hdc->systemClip);
     if (hdc->clip) r = r.intersected(*hdc->clip);
     return r;
 }
 
+QRegion drawableRegion(HDC hdc) {
+    const double scale = hdc->bitmap->scale;
+    if (scale == 1.0) return logicalDrawableRegion(hdc);
+    return toDevice(logicalDrawableRegion(hdc), scale).intersected(hdc->bitmap->image.rect());
+}
+
+void beginLogicalPainter(QPainter& painter, HDC hdc, const QRegion& logicalClip) {
+    const double scale = hdc->bitmap->scale;
+    painter.begin(&hdc->bitmap->image);
+    // The clip in device pixels, as every other primitive rounds it; then logical coordinates.
+    painter.setClipRegion(scale == 1.0 ? logicalClip
+                                       : toDevice(logicalClip, scale).intersected(hdc->bitmap->image.rect()));
+    if (scale != 1.0) painter.scale(scale, scale);
+}
+
+void beginLogicalPainter(QPainter& painter, HDC hdc) { beginLogicalPainter(painter, hdc, logicalDrawableRegion(hdc)); }
+
+double screenScale() {
+    const auto* app = qobject_cast<const QGuiApplication*>(QCoreApplication::instance());
+    const QScreen* screen = app ? QGuiApplication::primaryScreen() : nullptr;
+    return screen ? screen->devicePixelRatio() : 1.0;
+}
+
 void requantize(HDC hdc, const QRect& area) {
     QImage& img = hdc->bitmap->image;
-    const QRect r = area.intersected(img.rect());
+    const QRect r = toDevice(area, hdc->bitmap->scale).intersected(img.rect());
     for (int y = r.top(); y <= r.bottom(); ++y) {
         auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
         for (int x = r.left(); x <= r.right(); ++x) row[x] = monoOf(row[x]);
@@ -341,8 +409,9 @@ HDC newSurfaceDC(HWND hwnd, HBITMAP surface) {
 
 // --- Device contexts ---
 
-HDC CreateCompatibleDC(HDC) {
+HDC CreateCompatibleDC(HDC hdc) {
     auto* dc = new HDC__;
+    dc->scale = hdc ? qtdetail::deviceScale(hdc) : qtdetail::screenScale();
     dc->bitmap = stockMonoBitmap();
     dc->font = qtdetail::stockGuiFont();
     dc->pen = GetStockPen(BLACK_PEN);
@@ -357,6 +426,7 @@ HDC newScreenDC() {
     dc->bitmap = stockColorBitmap();
     dc->memory = false;
     dc->screen = true;
+    dc->scale = screenScale();
     return dc;
 }
 }  // namespace qtdetail
@@ -376,8 +446,8 @@ int GetDeviceCaps(HDC hdc, int index) {
     switch (index) {
         case BITSPIXEL: return hdc->bitmap->mono ? 1 : 32;
         case PLANES: return 1;
-        case HORZRES: return hdc->bitmap->image.width();
-        case VERTRES: return hdc->bitmap->image.height();
+        case HORZRES: return hdc->bitmap->logical.width();
+        case VERTRES: return hdc->bitmap->logical.height();
         case LOGPIXELSX:
         case LOGPIXELSY: return 96;
         default: return 0;
@@ -388,7 +458,7 @@ int GetDeviceCaps(HDC hdc, int index) {
 
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
     const bool mono = hdc && hdc->bitmap && hdc->bitmap->mono;
-    return qtdetail::newBitmap(width, height, mono, false);
+    return qtdetail::newBitmap(width, height, mono, false, hdc ? qtdetail::deviceScale(hdc) : 1.0);
 }
 
 HBITMAP CreateBitmap(int width, int height, UINT, UINT bitsPerPixel, const void* bits) {
@@ -477,8 +547,8 @@ bool BitmapToRgbImage(HBITMAP bitmap, RgbImage& out) {
 bool GetObject(HBITMAP bitmap, BITMAP* out) {
     if (!bitmap || !out) return false;
     out->bmType = 0;
-    out->bmWidth = bitmap->image.width();
-    out->bmHeight = bitmap->image.height();
+    out->bmWidth = bitmap->logical.width();
+    out->bmHeight = bitmap->logical.height();
     out->bmPlanes = 1;
     out->bmBitsPixel = static_cast<WORD>(bitmap->bpp);
     out->bmWidthBytes = bitmap->mono ? ((out->bmWidth + 15) / 16) * 2 : out->bmWidth * (bitmap->bpp / 8);
@@ -672,24 +742,24 @@ int SelectClipRgn(HDC hdc, HRGN region) {
     } else {
         hdc->clip = region->region;
     }
-    return regionType(qtdetail::drawableRegion(hdc));
+    return regionType(qtdetail::logicalDrawableRegion(hdc));
 }
 int IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
     if (!hdc) return RGN_ERROR;
     const QRegion r = (right > left && bottom > top) ? QRegion(rectOf(left, top, right, bottom)) : QRegion();
     hdc->clip = hdc->clip ? hdc->clip->intersected(r) : r;
-    return regionType(qtdetail::drawableRegion(hdc));
+    return regionType(qtdetail::logicalDrawableRegion(hdc));
 }
 int ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom) {
     if (!hdc) return RGN_ERROR;
     const QRegion r = (right > left && bottom > top) ? QRegion(rectOf(left, top, right, bottom)) : QRegion();
-    const QRegion base = hdc->clip ? *hdc->clip : QRegion(hdc->bitmap->image.rect());
+    const QRegion base = hdc->clip ? *hdc->clip : QRegion(QRect(QPoint(0, 0), hdc->bitmap->logical));
     hdc->clip = base.subtracted(r);
-    return regionType(qtdetail::drawableRegion(hdc));
+    return regionType(qtdetail::logicalDrawableRegion(hdc));
 }
 int GetClipBox(HDC hdc, RECT* box) {
     if (!hdc || !box) return RGN_ERROR;
-    const QRegion r = qtdetail::drawableRegion(hdc);
+    const QRegion r = qtdetail::logicalDrawableRegion(hdc);
     const QRect b = r.boundingRect();
     *box = r.isEmpty() ? RECT{} : RECT{b.left(), b.top(), b.right() + 1, b.bottom() + 1};
     return regionType(r);
@@ -735,17 +805,21 @@ bool FrameRect(HDC hdc, const RECT* rect, HBRUSH brush) {
 
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
     if (!hdc) return CLR_INVALID;
-    if (!qtdetail::drawableRegion(hdc).contains(QPoint(x, y))) return CLR_INVALID;
+    if (!qtdetail::logicalDrawableRegion(hdc).contains(QPoint(x, y))) return CLR_INVALID;
     const uint32_t v = storeValue(hdc, qtdetail::pixelOf(color));
-    reinterpret_cast<uint32_t*>(image(hdc).scanLine(y))[x] = v;
+    putPixelClipped(hdc, qtdetail::drawableRegion(hdc), x, y, v);
     return qtdetail::colorOf(v);
 }
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
     if (!hdc) return CLR_INVALID;
     const QImage& img = image(hdc);
-    if (x < 0 || y < 0 || x >= img.width() || y >= img.height()) return CLR_INVALID;
-    return qtdetail::colorOf(reinterpret_cast<const uint32_t*>(img.constScanLine(y))[x]);
+    const QSize size = hdc->bitmap->logical;
+    if (x < 0 || y < 0 || x >= size.width() || y >= size.height()) return CLR_INVALID;
+    // The first device pixel of the logical pixel's block.
+    const int dx = std::min(qtdetail::toDevice(x, scaleOf(hdc)), img.width() - 1);
+    const int dy = std::min(qtdetail::toDevice(y, scaleOf(hdc)), img.height() - 1);
+    return qtdetail::colorOf(reinterpret_cast<const uint32_t*>(img.constScanLine(dy))[dx]);
 }
 
 bool MoveToEx(HDC hdc, int x, int y, POINT* previous) {
@@ -858,7 +932,7 @@ bool PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
             return true;
         case DSTINVERT: {
             QImage& img = image(hdc);
-            forEachClipRect(hdc, area, [&](const QRect& r) {
+            forEachClipRect(hdc, deviceRect(hdc, area), [&](const QRect& r) {
                 for (int yy = r.top(); yy <= r.bottom(); ++yy) {
                     auto* row = reinterpret_cast<uint32_t*>(img.scanLine(yy));
                     for (int xx = r.left(); xx <= r.right(); ++xx) row[xx] ^= 0x00FFFFFFu;
@@ -891,14 +965,22 @@ bool AlphaBlendStraight(HDC dst, int x, int y, int width, int height, HDC src, i
     QImage& dstImage = dst->bitmap->image;
     const bool dstMono = dst->bitmap->mono;
     const bool forceOpaque = dstImage.format() == QImage::Format_RGB32;
-    forEachClipRect(dst, QRect(x, y, width, height), [&](const QRect& r) {
+    // In device pixels of each side; where their sizes differ, nearest source pixel.
+    const QRect d = deviceRect(dst, QRect(x, y, width, height));
+    const QRect sr = deviceRect(src, QRect(srcX, srcY, width, height));
+    if (d.isEmpty() || sr.isEmpty()) return true;
+    auto sourceX = [&](int o) { return sr.x() + (d.width() == sr.width() ? o : mapSample(o, d.width(), sr.width())); };
+    auto sourceY = [&](int o) {
+        return sr.y() + (d.height() == sr.height() ? o : mapSample(o, d.height(), sr.height()));
+    };
+    forEachClipRect(dst, d, [&](const QRect& r) {
         for (int yy = r.top(); yy <= r.bottom(); ++yy) {
-            const int sy = srcY + (yy - y);
+            const int sy = sourceY(yy - d.y());
             if (sy < 0 || sy >= srcImage->height()) continue;
             const auto* srow = reinterpret_cast<const uint32_t*>(srcImage->constScanLine(sy));
             auto* drow = reinterpret_cast<uint32_t*>(dstImage.scanLine(yy));
             for (int xx = r.left(); xx <= r.right(); ++xx) {
-                const int sx = srcX + (xx - x);
+                const int sx = sourceX(xx - d.x());
                 if (sx < 0 || sx >= srcImage->width()) continue;
                 const uint32_t s = srow[sx];
                 const uint32_t a = s >> 24;
@@ -938,7 +1020,9 @@ bool GradientFill(HDC hdc, const TRIVERTEX* vertices, UINT vertexCount, const GR
         const bool aFirst = mode == GRADIENT_FILL_RECT_H ? a.x <= b.x : a.y <= b.y;
         const TRIVERTEX& c0 = aFirst ? a : b;
         const TRIVERTEX& c1 = aFirst ? b : a;
-        const int n = mode == GRADIENT_FILL_RECT_H ? right - left : bottom - top;
+        // Steps are device pixels, so that the blend is as smooth as the screen allows.
+        const QRect area = deviceRect(hdc, rectOf(left, top, right, bottom));
+        const int n = mode == GRADIENT_FILL_RECT_H ? area.width() : area.height();
         auto colorAt = [&](int step) {
             auto channel = [&](uint16_t from, uint16_t to) {
                 const int f = from >> 8, t = to >> 8;
@@ -947,11 +1031,11 @@ bool GradientFill(HDC hdc, const TRIVERTEX* vertices, UINT vertexCount, const GR
             return 0xFF000000u | (channel(c0.Red, c1.Red) << 16) | (channel(c0.Green, c1.Green) << 8) |
                    channel(c0.Blue, c1.Blue);
         };
-        forEachClipRect(hdc, rectOf(left, top, right, bottom), [&](const QRect& r) {
+        forEachClipRect(hdc, area, [&](const QRect& r) {
             for (int y = r.top(); y <= r.bottom(); ++y) {
                 auto* row = reinterpret_cast<uint32_t*>(img.scanLine(y));
                 for (int x = r.left(); x <= r.right(); ++x) {
-                    const int step = mode == GRADIENT_FILL_RECT_H ? x - left : y - top;
+                    const int step = mode == GRADIENT_FILL_RECT_H ? x - area.left() : y - area.top();
                     row[x] = storeValue(hdc, colorAt(step));
                 }
             }
@@ -984,12 +1068,15 @@ bool StretchRgbImage(HDC dst, int x, int y, int width, int height, const RgbImag
     }
     QImage& dstImage = dst->bitmap->image;
     const bool dstMono = dst->bitmap->mono;
-    forEachClipRect(dst, QRect(x, y, width, height), [&](const QRect& r) {
+    // Sampled at the device's own pixels: a picture shown smaller keeps its detail on a dense screen.
+    const QRect d = deviceRect(dst, QRect(x, y, width, height));
+    if (d.isEmpty()) return true;
+    forEachClipRect(dst, d, [&](const QRect& r) {
         for (int yy = r.top(); yy <= r.bottom(); ++yy) {
-            const int sy = mapSample(yy - y, height, img.height);
+            const int sy = mapSample(yy - d.y(), d.height(), img.height);
             auto* drow = reinterpret_cast<uint32_t*>(dstImage.scanLine(yy));
             for (int xx = r.left(); xx <= r.right(); ++xx) {
-                const uint8_t* p = img.pixel(mapSample(xx - x, width, img.width), sy);
+                const uint8_t* p = img.pixel(mapSample(xx - d.x(), d.width(), img.width), sy);
                 const uint32_t v = 0xFF000000u | (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
                 drow[xx] = dstMono ? qtdetail::monoOf(v) : v;
             }

@@ -95,7 +95,8 @@ HBITMAP CreateDIBSection32(int width, int height, void** bits);
 // A 32-bit bitmap holding `image` (alpha 0xFF) / `image` with its alpha.
 HBITMAP CreateBitmapFromRgb(const RgbImage& image);
 HBITMAP CreateBitmapFromRgba(const RgbaImage& image);
-// The pixels of a bitmap as RGB (monochrome as black and white). False for a null handle.
+// The pixels of a bitmap as RGB (monochrome as black and white): its device pixels, more than
+// its logical size for a bitmap made at a screen scale above 1. False for a null handle.
 bool BitmapToRgbImage(HBITMAP bitmap, RgbImage& out);
 bool GetObject(HBITMAP bitmap, BITMAP* out);
 HBITMAP SelectObject(HDC hdc, HBITMAP bitmap);
@@ -304,13 +305,21 @@ inline constexpr int IDI_ERROR = IDI_HAND;
 inline constexpr int IDI_WARNING = IDI_EXCLAMATION;
 inline constexpr int IDI_INFORMATION = IDI_ASTERISK;
 
-// A system icon drawn by this layer at `size` pixels square; null for unknown ids.
+// The screen's device pixels per logical pixel (1 on a plain screen; 1.25, 1.5, 2 on denser ones
+// or under QT_SCALE_FACTOR). Window surfaces and the bitmaps made compatible with them hold
+// that many device pixels per logical pixel, so that what is drawn on them is drawn at the
+// screen's resolution; every call here still takes logical pixels.
+double GetScreenScale();
+
+// A system icon drawn by this layer at `size` logical pixels square, at the screen's scale;
+// null for unknown ids.
 HICON LoadSystemIcon(int id, int size);
-// An icon from a picture with alpha (the program's icons come from its resources this way).
-HICON CreateIconFromRgba(const RgbaImage& image);
+// An icon from a picture with alpha (the program's icons come from its resources this way);
+// `scale` > 1 when the picture holds that many pixels per logical pixel of the icon.
+HICON CreateIconFromRgba(const RgbaImage& image, double scale = 1.0);
 HICON CreateIconFromPng(const uint8_t* data, size_t size);
 bool DestroyIcon(HICON icon);
-// The icon's own size.
+// The icon's own size (logical pixels).
 SIZE GetIconSize(HICON icon);
 // Draws the icon stretched (smoothly) to width x height at (x, y); 0 means its own size.
 bool DrawIconEx(HDC hdc, int x, int y, HICON icon, int width, int height);

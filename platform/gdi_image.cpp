@@ -3,6 +3,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/gdi.h"
 #include "platform/imaging.h"
@@ -30,10 +31,9 @@ QImage premultipliedFromRgba(const RgbaImage& img) {
 
 // Draws `source` (premultiplied) onto the DC's bitmap with source-over, within its clip.
 void composite(HDC hdc, const QRect& target, const QImage& source, const QRect& sourceRect, bool smooth) {
-    QImage& dst = hdc->bitmap->image;
     {
-        QPainter p(&dst);
-        p.setClipRegion(qtdetail::drawableRegion(hdc));
+        QPainter p;
+        qtdetail::beginLogicalPainter(p, hdc);
         p.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
         p.drawImage(target, source, sourceRect);
     }
@@ -144,20 +144,26 @@ bool DrawImage(HDC hdc, HIMAGE image, int x, int y) {
     return DrawImage(hdc, image, x, y, 0, 0, image->image.width(), image->image.height());
 }
 
+double GetScreenScale() { return qtdetail::screenScale(); }
+
 HICON LoadSystemIcon(int id, int size) {
     if (size <= 0 || size > 1024) return nullptr;
-    QImage img = systemIconImage(id, size);
+    // Drawn at the screen's own resolution, so that it is as sharp there as at scale 1.
+    const int deviceSize = qtdetail::toDevice(size, qtdetail::screenScale());
+    QImage img = systemIconImage(id, deviceSize);
     if (img.isNull()) return nullptr;
     auto* icon = new HICON__;
     icon->image = std::move(img);
+    icon->scale = static_cast<double>(deviceSize) / size;
     return icon;
 }
 
-HICON CreateIconFromRgba(const RgbaImage& image) {
+HICON CreateIconFromRgba(const RgbaImage& image, double scale) {
     QImage img = premultipliedFromRgba(image);
     if (img.isNull()) return nullptr;
     auto* icon = new HICON__;
     icon->image = std::move(img);
+    icon->scale = scale >= 1.0 && scale <= 8.0 ? scale : 1.0;
     return icon;
 }
 
@@ -174,12 +180,17 @@ bool DestroyIcon(HICON icon) {
     return true;
 }
 
-SIZE GetIconSize(HICON icon) { return icon ? SIZE{icon->image.width(), icon->image.height()} : SIZE{}; }
+SIZE GetIconSize(HICON icon) {
+    if (!icon) return SIZE{};
+    return SIZE{static_cast<LONG>(std::lround(icon->image.width() / icon->scale)),
+                static_cast<LONG>(std::lround(icon->image.height() / icon->scale))};
+}
 
 bool DrawIconEx(HDC hdc, int x, int y, HICON icon, int width, int height) {
     if (!hdc || !icon) return false;
-    if (width <= 0) width = icon->image.width();
-    if (height <= 0) height = icon->image.height();
+    const SIZE own = GetIconSize(icon);
+    if (width <= 0) width = own.cx;
+    if (height <= 0) height = own.cy;
     composite(hdc, QRect(x, y, width, height), icon->image, icon->image.rect(), true);
     return true;
 }
@@ -197,10 +208,9 @@ bool DrawButtonMark(HDC hdc, int part, int state, const RECT* rect) {
     const QColor fill = look == 3 ? QColor(0xF0, 0xF0, 0xF0) : look == 2 ? QColor(0xCC, 0xE4, 0xF7)
                                                                          : QColor(0xFF, 0xFF, 0xFF);
     const QColor mark = look == 3 ? QColor(0xA0, 0xA0, 0xA0) : QColor(0x1F, 0x4E, 0x8C);
-    QImage& dst = hdc->bitmap->image;
     {
-        QPainter p(&dst);
-        p.setClipRegion(qtdetail::drawableRegion(hdc));
+        QPainter p;
+        qtdetail::beginLogicalPainter(p, hdc);
         if (part == BP_CHECKBOX) {
             p.setPen(Qt::NoPen);
             p.setBrush(frame);

@@ -264,10 +264,11 @@ int DrawText(HDC hdc, const char16_t* text, int count, RECT* rect, UINT format) 
     }
     QRect touched;
     {
-        QPainter p(&hdc->bitmap->image);
-        QRegion clip = qtdetail::drawableRegion(hdc);
+        QRegion clip = qtdetail::logicalDrawableRegion(hdc);
         if (!(format & DT_NOCLIP)) clip = clip.intersected(QRect(rect->left, rect->top, rectWidth, RectHeight(*rect)));
-        p.setClipRegion(clip);
+        // Glyphs are drawn at the bitmap's device resolution, laid out in logical pixels.
+        QPainter p;
+        qtdetail::beginLogicalPainter(p, hdc, clip);
         p.setFont(font.font);
         p.setPen(QColor::fromRgb(qtdetail::pixelOf(hdc->textColor)));
         const QColor bk = QColor::fromRgb(qtdetail::pixelOf(hdc->bkColor));
@@ -301,8 +302,8 @@ bool TextOut(HDC hdc, int x, int y, std::u16string_view text) {
     const int w = m.width(s);
     const QRect cell(x, y, w, font.height);
     {
-        QPainter p(&hdc->bitmap->image);
-        p.setClipRegion(qtdetail::drawableRegion(hdc));
+        QPainter p;
+        qtdetail::beginLogicalPainter(p, hdc);
         if (hdc->bkMode == OPAQUE && w > 0) p.fillRect(cell, QColor::fromRgb(qtdetail::pixelOf(hdc->bkColor)));
         p.setFont(font.font);
         p.setPen(QColor::fromRgb(qtdetail::pixelOf(hdc->textColor)));

@@ -16,20 +16,25 @@ using qtdetail::WindowRecord;
 
 namespace qtdetail {
 
+double surfaceScale(const WindowRecord& w) {
+    return w.widget ? w.widget->devicePixelRatioF() : screenScale();
+}
+
 void resizeSurface(WindowRecord& w) {
     const int width = std::max<LONG>(1, RectWidth(w.rect));
     const int height = std::max<LONG>(1, RectHeight(w.rect));
-    if (w.surface && w.surface->image.width() == width && w.surface->image.height() == height) return;
-    HBITMAP fresh = qtdetail::newBitmap(width, height, false, false);
+    const double scale = surfaceScale(w);
+    if (w.surface && w.surface->logical == QSize(width, height) && w.surface->scale == scale) return;
+    HBITMAP fresh = qtdetail::newBitmap(width, height, false, false, scale);
     if (!fresh) return;
     fresh->image.fill(w.kind == WindowKind::Static ? 0xFFF0F0F0u : 0xFFFFFFFFu);
-    if (w.surface) {
+    if (w.surface && w.surface->scale == fresh->scale) {
         QPainter p(&fresh->image);
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(0, 0, w.surface->image);
         p.end();
-        qtdetail::releaseBitmap(w.surface);
     }
+    if (w.surface) qtdetail::releaseBitmap(w.surface);
     w.surface = fresh;
     w.invalid = QRegion(0, 0, width, height);
 }
@@ -46,7 +51,7 @@ void surfaceChanged(HWND hwnd, const QRect& area) {
 bool InvalidateRect(HWND hwnd, const RECT* rect, bool) {
     WindowPtr w = qtdetail::lookup(hwnd);
     if (!w || !w->surface) return false;
-    const QRect client = w->surface->image.rect();
+    const QRect client(QPoint(0, 0), w->surface->logical);
     const QRect r = rect ? qtdetail::toQRect(*rect).intersected(client) : client;
     if (r.isEmpty()) return true;
     w->invalid = w->invalid.united(r);
@@ -58,7 +63,7 @@ bool InvalidateRgn(HWND hwnd, HRGN region, bool erase) {
     if (!region) return InvalidateRect(hwnd, nullptr, erase);
     WindowPtr w = qtdetail::lookup(hwnd);
     if (!w || !w->surface) return false;
-    const QRegion r = region->region.intersected(w->surface->image.rect());
+    const QRegion r = region->region.intersected(QRect(QPoint(0, 0), w->surface->logical));
     w->invalid = w->invalid.united(r);
     if (w->widget) w->widget->update(r);
     return true;

@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include "platform/qt/objects.h"
 #include "platform/qt/window_internal.h"
 #include "platform/qt/window_state.h"
 
@@ -47,12 +48,22 @@ protected:
     void paintEvent(QPaintEvent* e) override {
         WindowPtr w = qtdetail::lookup(hwnd_);
         if (!w) return;
+        // Moved to a screen of another pixel density: a fresh surface at its ratio, drawn anew.
+        if (w->surface && w->surface->scale != qtdetail::surfaceScale(*w)) qtdetail::resizeSurface(*w);
         if (!w->invalid.isEmpty()) UpdateWindow(hwnd_);
         w = qtdetail::lookup(hwnd_);
         if (!w || !w->surface) return;
         QPainter p(this);
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& r : e->region()) p.drawImage(r.topLeft(), w->surface->image, r);
+        const double scale = w->surface->scale;
+        for (const QRect& r : e->region()) {
+            if (scale == 1.0) {
+                p.drawImage(r.topLeft(), w->surface->image, r);
+            } else {
+                // The surface's own device pixels for the logical rectangle.
+                p.drawImage(QRectF(r), w->surface->image, QRectF(qtdetail::toDevice(r, scale)));
+            }
+        }
     }
 
     void mouseEvent(QMouseEvent* e, UINT msgBase) {

@@ -85,6 +85,8 @@ bool setRect(const WindowPtr& w, const RECT& r, bool fromSystem);
 // Makes a new surface of the client size, keeping the overlapping pixels, and invalidates the
 // whole client (window_paint.cpp).
 void resizeSurface(WindowRecord& w);
+// The device pixel ratio a window's surface is made at: its widget's, else the screen's.
+double surfaceScale(const WindowRecord& w);
 inline QRect toQRect(const RECT& r) { return QRect(r.left, r.top, RectWidth(r), RectHeight(r)); }
 
 // Every entry from Qt into the layer (events, signals, timers) holds one of these; widgets and

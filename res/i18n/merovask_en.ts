@@ -153,7 +153,7 @@
     </message>
     <message>
         <source>默认编码方式</source>
-        <translation>Default encoding</translation>
+        <translation>Default charset</translation>
     </message>
     <message>
         <source>网址</source>
@@ -269,7 +269,7 @@
     </message>
     <message>
         <source>制作：选择内容类型，输入网址、电话、短信或任意文本，选好版本号、纠错等级、缩放等级和编码方式，点击“生成”即可预览二维码，点击“保存”可把它存为 PNG、JPEG、GIF 或 BMP 图片。</source>
-        <translation>Make: pick a kind of content and type a web address, phone number, message or any text. Choose the version, error correction level, scale and encoding, click Generate to preview the QR code and Save to store it as a PNG, JPEG, GIF or BMP image.</translation>
+        <translation>Make: pick a kind of content and type a web address, phone number, message or any text. Choose the version, error correction level, scale and charset, click Generate to preview the QR code and Save to store it as a PNG, JPEG, GIF or BMP image.</translation>
     </message>
     <message>
         <source>解码：点击“读取图片”，选择一张含有二维码的图片，识别出的文本、版本号和纠错等级会显示在右侧，可以复制到剪贴板。</source>
@@ -413,7 +413,7 @@
     </message>
     <message>
         <source>正在读取…</source>
-        <translation>Reading…</translation>
+        <translation>Reading...</translation>
     </message>
     <message>
         <source>已复制</source>

@@ -136,6 +136,8 @@ TEST(Catalogues, EnglishEntriesAreTranslatedInEnglishWithTheirPlaceholders) {
             EXPECT_FALSE(to.empty()) << from << ": no translation";
             EXPECT_FALSE(platform::HasChineseText(platform::utf8ToUtf16(to))) << from << ": still Chinese: " << to;
             EXPECT_EQ(Placeholders(to), Placeholders(from)) << from << " -> " << to;
+            // The interface font is a CJK one: its "…" is a full-width row of centred dots.
+            EXPECT_EQ(to.find("\u2026"), std::string::npos) << from << " -> " << to << ": write ... instead";
         }
     }
     EXPECT_GT(entries, 50);

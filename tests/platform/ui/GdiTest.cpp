@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "Canvas.h"
 #include "platform/gdi.h"
 #include "platform/imaging.h"
+#include "platform/window.h"
 
 namespace platform {
 namespace {
@@ -407,6 +410,57 @@ TEST(Marks, CheckedDiffersFromUncheckedAndDisabledIsGrey) {
     DrawButtonMark(c.dc(), BP_CHECKBOX, CBS_CHECKEDNORMAL, &r);
     RECT inner{2, 2, 11, 11};
     EXPECT_GT(c.countNot(inner, kWhite), 6);
+}
+
+// Run at QT_SCALE_FACTOR=2 by ctest's platform.drawing_at_scale_2: bitmaps made for the screen
+// hold its device pixels, and text and stretched modules are drawn at that resolution rather
+// than drawn at 1 and enlarged.
+TEST(ScreenScale, DrawingIsAtTheScreensDevicePixels) {
+    const char* factor = std::getenv("QT_SCALE_FACTOR");
+    if (!factor) GTEST_SKIP() << "runs under QT_SCALE_FACTOR (platform.drawing_at_scale_2)";
+    ASSERT_EQ(GetScreenScale(), 2.0);
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 60, 30);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 60, 30};
+    FillSolidRect(dc, &all, kWhite);
+    // Two modules, black and white, stretched over three logical pixels.
+    const uint8_t bits[2] = {0x40, 0};
+    HBITMAP modules = CreateBitmap(2, 1, 1, 1, bits);
+    HDC src = CreateCompatibleDC(dc);
+    HBITMAP oldModules = SelectObject(src, modules);
+    StretchBlt(dc, 0, 0, 3, 2, src, 0, 0, 2, 1, SRCCOPY);
+    SetBkMode(dc, TRANSPARENT);
+    RECT text{6, 0, 60, 30};
+    DrawText(dc, u"Ag", &text, DT_SINGLELINE | DT_NOPREFIX);
+
+    RgbImage img;
+    ASSERT_TRUE(BitmapToRgbImage(bitmap, img));
+    ASSERT_EQ(img.width, 120);
+    ASSERT_EQ(img.height, 60);
+    // The module edge at device pixel 3 (drawn at 1 and doubled, it would be at 2).
+    EXPECT_EQ(img.pixel(2, 0)[0], 0);
+    EXPECT_EQ(img.pixel(3, 0)[0], 255);
+    // Glyph edges finer than a logical pixel: some 2 x 2 block is not of one colour.
+    int mixedBlocks = 0;
+    for (int y = 0; y + 1 < img.height; y += 2) {
+        for (int x = 12; x + 1 < img.width; x += 2) {
+            const uint8_t v = img.pixel(x, y)[1];
+            if (img.pixel(x + 1, y)[1] != v || img.pixel(x, y + 1)[1] != v || img.pixel(x + 1, y + 1)[1] != v) {
+                ++mixedBlocks;
+            }
+        }
+    }
+    EXPECT_GT(mixedBlocks, 5);
+
+    SelectObject(src, oldModules);
+    DeleteObject(modules);
+    DeleteDC(src);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 }  // namespace
