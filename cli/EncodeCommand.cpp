@@ -12,7 +12,9 @@
 
 #include "cli/Cli.h"
 #include "cli/SymbolRenderer.h"
+#include "encoder/MicroQR_Encode.h"
 #include "encoder/QR_Encode.h"
+#include "encoder/RMQR_Encode.h"
 #include "platform/imaging.h"
 #include "platform/text.h"
 
@@ -21,16 +23,28 @@ namespace cli {
 const char* const kEncodeHelp =
     "merovask-cli encode [OPTIONS] [TEXT]\n"
     "  Encode TEXT (or standard input, when TEXT is absent or '-') as a QR symbol.\n"
-    "  -l, --level L|M|Q|H         error-correction level (default L)\n"
-    "  -v, --symversion 0..40      symbol version, 0 = smallest that fits (default 0)\n"
-    "      --strict-version        fail instead of growing the requested version\n"
-    "  -m, --mask -1..7            data mask, -1 = chosen by penalty score (default -1)\n"
+    "      --micro                 a Micro QR symbol (M1 to M4) instead\n"
+    "      --rmqr                  a rectangular Micro QR symbol (R7x43 to R17x139) instead\n"
+    "  -l, --level L|M|Q|H         error-correction level (default L); Micro QR has L, M\n"
+    "                              and Q (M1 only detects errors and counts as L), rMQR\n"
+    "                              M and H (default M)\n"
+    "  -v, --symversion 0..40      symbol version, 0 = smallest that fits (default 0);\n"
+    "                              M1..M4 for Micro QR (implies --micro); for rMQR\n"
+    "                              (implies --rmqr) a size such as R13x77, or a height\n"
+    "                              alone (R7, R9 .. R17) for the narrowest that fits; rMQR\n"
+    "                              otherwise takes the size of least area that fits\n"
+    "      --strict-version        fail instead of growing the requested version (rMQR\n"
+    "                              grows wider at the same height)\n"
+    "  -m, --mask -1..7            data mask, -1 = chosen by penalty score (default -1);\n"
+    "                              -1..3 for Micro QR, chosen by its own rule; rMQR has\n"
+    "                              one mask\n"
     "  -e, --encoding utf-8|gb2312|shift_jis\n"
     "                              how TEXT becomes bytes (default utf-8; gb2312 means GBK);\n"
     "                              only shift_jis text uses the QR kanji mode\n"
     "      --nul                   append one zero byte, as the desktop program does\n"
     "  -s, --scale 1..100          pixels per module in images (default 4)\n"
-    "  -q, --quiet-zone 0..100     modules of light border (default 4)\n"
+    "  -q, --quiet-zone 0..100     modules of light border (default 4, 2 for Micro QR\n"
+    "                              and rMQR)\n"
     "  -o, --output FILE           write to FILE (format from its extension: png, jpg, gif,\n"
     "                              bmp, svg); '-' for standard output\n"
     "  -t, --type TYPE             png, jpg, gif, bmp, svg, matrix (rows of 1 and 0) or utf8\n"
@@ -40,15 +54,21 @@ namespace {
 
 enum class OutputType { Png, Jpeg, Gif, Bmp, Svg, Matrix, Utf8 };
 
+enum class SymbolKind { Qr, MicroQr, Rmqr };
+
 struct EncodeOptions {
+    SymbolKind kind = SymbolKind::Qr;
     int level = 0;
     int version = 0;
+    int rmqrHeight = 0;  // 0: any
+    int rmqrWidth = 0;   // 0: any
+    std::string versionText;  // -v as given, resolved once the kind is known
     bool strictVersion = false;
     int mask = -1;
     CQREncoder::TextEncoding encoding = CQREncoder::TextEncoding::Utf8;
     bool appendNul = false;
     int scale = 4;
-    int quietZone = 4;
+    int quietZone = -1;  // -1: the kind's default
     std::string output;  // empty: standard output
     bool typeGiven = false;
     OutputType type = OutputType::Utf8;
@@ -80,20 +100,70 @@ bool parseType(std::string name, OutputType& type) {
     return true;
 }
 
+// "13x77" or "13" (a height alone) of an rMQR size as the tool takes it after the R.
+bool parseRmqrSize(const std::string& text, int& height, int& width) {
+    const size_t x = text.find_first_of("xX");
+    int h = 0, w = 0;
+    if (!parseInt(text.substr(0, x).c_str(), 7, 17, h)) return false;
+    if (x != std::string::npos && !parseInt(text.substr(x + 1).c_str(), 27, 139, w)) return false;
+    if (w != 0 ? CRMQREncoder::sizeIndexOf(h, w) < 0 : h % 2 == 0) return false;
+    height = h;
+    width = w;
+    return true;
+}
+
+// Settles the symbol kind from --micro and -v, and checks the version, level and mask against
+// it. Returns -1 when they fit, else the exit status to end with.
+int resolveKind(EncodeOptions& options, bool levelGiven, bool maskGiven) {
+    const std::string& v = options.versionText;
+    const bool microVersion = v.size() == 2 && (v[0] == 'M' || v[0] == 'm') && v[1] >= '1' && v[1] <= '4';
+    if (microVersion) {
+        if (options.kind == SymbolKind::Rmqr) return usageError("invalid rMQR size '" + v + "' (use R7x43 to R17x139)");
+        options.kind = SymbolKind::MicroQr;
+        options.version = v[1] - '0';
+    } else if (!v.empty() && (v[0] == 'R' || v[0] == 'r')) {
+        if (options.kind == SymbolKind::MicroQr) return usageError("invalid Micro QR version '" + v + "' (use M1 to M4)");
+        if (!parseRmqrSize(v.substr(1), options.rmqrHeight, options.rmqrWidth))
+            return usageError("invalid rMQR size '" + v + "' (use R7x43 to R17x139, or a height such as R11)");
+        options.kind = SymbolKind::Rmqr;
+    } else if (!v.empty()) {
+        if (options.kind == SymbolKind::MicroQr && v != "0")
+            return usageError("invalid Micro QR version '" + v + "' (use M1 to M4)");
+        if (options.kind == SymbolKind::Rmqr && v != "0")
+            return usageError("invalid rMQR size '" + v + "' (use R7x43 to R17x139)");
+        if (!parseInt(v.c_str(), 0, 40, options.version))
+            return usageError("invalid symbol version '" + v + "' (use 0 to 40, M1 to M4, or R7x43 to R17x139)");
+    }
+    if (options.kind == SymbolKind::MicroQr) {
+        if (levelGiven && options.level == 3) return usageError("Micro QR has no level H (use L, M or Q)");
+        if (maskGiven && options.mask > 3) return usageError("invalid Micro QR mask '" + std::to_string(options.mask) + "' (use -1 to 3)");
+    }
+    if (options.kind == SymbolKind::Rmqr) {
+        if (!levelGiven) options.level = 1;
+        if (options.level != 1 && options.level != 3) return usageError("rMQR has levels M and H only");
+        if (maskGiven && options.mask != -1) return usageError("rMQR has one mask only: leave -m out");
+    }
+    if (options.quietZone == -1) options.quietZone = options.kind == SymbolKind::Qr ? 4 : 2;
+    return -1;
+}
+
 // Returns -1 when the options are complete, else the exit status to end with.
 int parseOptions(int argc, char** argv, EncodeOptions& options) {
-    enum { kStrictVersion = 1000, kNul };
+    enum { kStrictVersion = 1000, kNul, kMicro, kRmqr };
     static const option kLongOptions[] = {
         {"level", required_argument, nullptr, 'l'},      {"symversion", required_argument, nullptr, 'v'},
         {"strict-version", no_argument, nullptr, kStrictVersion},
         {"mask", required_argument, nullptr, 'm'},       {"encoding", required_argument, nullptr, 'e'},
         {"nul", no_argument, nullptr, kNul},             {"scale", required_argument, nullptr, 's'},
+        {"micro", no_argument, nullptr, kMicro},          {"rmqr", no_argument, nullptr, kRmqr},
         {"quiet-zone", required_argument, nullptr, 'q'}, {"output", required_argument, nullptr, 'o'},
         {"type", required_argument, nullptr, 't'},       {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
     optind = 1;
     opterr = 0;
+    bool levelGiven = false;
+    bool maskGiven = false;
     int c;
     while ((c = getopt_long(argc, argv, ":l:v:m:e:s:q:o:t:h", kLongOptions, nullptr)) != -1) {
         switch (c) {
@@ -101,14 +171,16 @@ int parseOptions(int argc, char** argv, EncodeOptions& options) {
                 const char* found = std::strlen(optarg) == 1 ? std::strchr(kLevelNames, std::toupper(static_cast<unsigned char>(optarg[0]))) : nullptr;
                 if (!found || *found == '\0') return usageError(std::string("invalid level '") + optarg + "' (use L, M, Q or H)");
                 options.level = static_cast<int>(found - kLevelNames);
+                levelGiven = true;
                 break;
             }
-            case 'v':
-                if (!parseInt(optarg, 0, 40, options.version)) return usageError(std::string("invalid symbol version '") + optarg + "' (use 0 to 40)");
-                break;
+            case 'v': options.versionText = optarg; break;
+            case kMicro: options.kind = SymbolKind::MicroQr; break;
+            case kRmqr: options.kind = SymbolKind::Rmqr; break;
             case kStrictVersion: options.strictVersion = true; break;
             case 'm':
                 if (!parseInt(optarg, -1, 7, options.mask)) return usageError(std::string("invalid mask '") + optarg + "' (use -1 to 7)");
+                maskGiven = true;
                 break;
             case 'e': {
                 std::string name = optarg;
@@ -136,6 +208,7 @@ int parseOptions(int argc, char** argv, EncodeOptions& options) {
             default: return usageError(std::string("unknown option '") + argv[optind - 1] + "'");
         }
     }
+    if (const int status = resolveKind(options, levelGiven, maskGiven); status != -1) return status;
     const int rest = argc - optind;
     if (rest > 1) return usageError("too many arguments: give the text as one argument (quote it)");
     if (rest == 1 && std::strcmp(argv[optind], "-") != 0) {
@@ -188,6 +261,52 @@ bool render(const SymbolRenderer& renderer, OutputType type, bool toTerminal, st
     return error.empty();
 }
 
+// Copies an encoder's modules[x][y] row by row.
+template <typename Encoder>
+void copyModules(const Encoder& encoder, int width, int height, std::vector<uint8_t>& modules) {
+    modules.assign(static_cast<size_t>(width) * height, 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) modules[static_cast<size_t>(y) * width + x] = encoder.modules[x][y];
+}
+
+// Encodes the bytes as the options ask; false with the encoder's reason when they do not fit.
+bool encodeSymbol(const EncodeOptions& options, const std::string& bytes, std::vector<uint8_t>& modules, int& width,
+                  int& height, std::string& error) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const int length = static_cast<int>(bytes.size());
+    const int autoExtend = options.strictVersion ? 0 : 1;
+    if (options.kind == SymbolKind::Rmqr) {
+        auto encoder = std::make_unique<CRMQREncoder>();
+        if (!encoder->encode(options.level == 3 ? 1 : 0, options.rmqrHeight, options.rmqrWidth, autoExtend, data, length,
+                             options.encoding)) {
+            error = encoder->describeFailure();
+            return false;
+        }
+        width = encoder->width;
+        height = encoder->height;
+        copyModules(*encoder, width, height, modules);
+        return true;
+    }
+    if (options.kind == SymbolKind::MicroQr) {
+        auto encoder = std::make_unique<CMicroQREncoder>();
+        if (!encoder->encode(options.level, options.version, autoExtend, options.mask, data, length, options.encoding)) {
+            error = encoder->describeFailure();
+            return false;
+        }
+        width = height = encoder->side;
+        copyModules(*encoder, width, height, modules);
+        return true;
+    }
+    auto encoder = std::make_unique<CQREncoder>();
+    if (!encoder->encode(options.level, options.version, autoExtend, options.mask, data, length, options.encoding)) {
+        error = encoder->describeFailure();
+        return false;
+    }
+    width = height = encoder->side;
+    copyModules(*encoder, width, height, modules);
+    return true;
+}
+
 }  // namespace
 
 int runEncode(int argc, char** argv) {
@@ -203,16 +322,16 @@ int runEncode(int argc, char** argv) {
         return kExitFailure;
     }
 
-    auto encoder = std::make_unique<CQREncoder>();
-    if (!encoder->encode(options.level, options.version, options.strictVersion ? 0 : 1, options.mask,
-                         reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()),
-                         options.encoding)) {
-        printError(encoder->describeFailure());
+    std::vector<uint8_t> modules;
+    int width = 0;
+    int height = 0;
+    if (!encodeSymbol(options, bytes, modules, width, height, error)) {
+        printError(error);
         return kExitFailure;
     }
 
     const bool toStdout = options.output.empty() || options.output == "-";
-    const SymbolRenderer renderer(*encoder, options.scale, options.quietZone);
+    const SymbolRenderer renderer(width, height, std::move(modules), options.scale, options.quietZone);
     std::string out;
     if (!render(renderer, options.type, toStdout && ::isatty(STDOUT_FILENO), out, error)) {
         printError(error);

@@ -1,6 +1,6 @@
 // Draws a finished module matrix in the forms the command-line tool writes: a two-tone picture
 // (each module exactly scale x scale pixels, black on white), SVG, a 0/1 matrix, or half-block
-// text.
+// text. Square (QR, Micro QR) and rectangular (rMQR) matrices alike.
 #pragma once
 
 #include <cstdint>
@@ -15,13 +15,16 @@ class SymbolRenderer {
 public:
     // Copies the matrix of a successful encode.
     SymbolRenderer(const CQREncoder& encoder, int scale, int quietZone);
+    // `dark` holds width x height modules row by row from the top, 1 = dark.
+    SymbolRenderer(int width, int height, std::vector<uint8_t> dark, int scale, int quietZone);
 
-    int side() const { return side_; }
-    bool dark(int x, int y) const { return dark_[static_cast<size_t>(y) * side_ + x] != 0; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool dark(int x, int y) const { return dark_[static_cast<size_t>(y) * width_ + x] != 0; }
 
     platform::BilevelImage toImage() const;
     std::string toSvg() const;
-    // `side` lines of `side` characters '1' (dark) or '0', rows from the top, no quiet zone.
+    // `height` lines of `width` characters '1' (dark) or '0', rows from the top, no quiet zone.
     std::string toMatrixText() const;
     // Two module rows per text line with the characters full block, upper half, lower half and
     // space, quiet zone included. With `ansiColours` every line is drawn black on white.
@@ -31,7 +34,8 @@ private:
     // Dark at (x, y) counted in modules from the top-left of the quiet zone.
     bool darkWithQuietZone(int x, int y) const;
 
-    int side_;
+    int width_;
+    int height_;
     int scale_;
     int quietZone_;
     std::vector<uint8_t> dark_;  // row-major, 1 = dark

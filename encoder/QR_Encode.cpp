@@ -6,8 +6,8 @@
 
 #include "encoder/MaskPenalty.h"
 #include "encoder/QR_EncodeTables.h"
+#include "encoder/Segmentation.h"
 
-using qrenc::kCountIndicatorBits;
 using qrenc::kGalois;
 using qrenc::kGenerators;
 using qrenc::kVersionTable;
@@ -163,42 +163,11 @@ int CQREncoder::kanjiValue(uint16_t pair) {
 // Segmentation and bit stream
 
 int CQREncoder::segmentBitLength(int mode, int length, int group) {
-    const int header = 4 + kCountIndicatorBits[mode][group];
-    switch (mode) {
-        case kModeNumeric: {
-            static constexpr int kTailBits[3] = {0, 4, 7};
-            return header + 10 * (length / 3) + kTailBits[length % 3];
-        }
-        case kModeAlphanumeric:
-            return header + 11 * (length / 2) + 6 * (length % 2);
-        case kModeByte:
-            return header + 8 * length;
-        default:
-            return header + 13 * (length / 2);
-    }
+    return qrenc::segmentBitLength(qrenc::qrModeScheme(group), mode, length);
 }
 
 int CQREncoder::appendBits(int position, int value, int bitCount) {
-    if (position == -1 || position + bitCount > kMaxDataBits) return -1;
-    if (bitCount <= 0) return position;
-    // At most 16 bits starting anywhere in a byte span at most three bytes: shift them into
-    // place in a 24-bit window and OR in only the bytes the bits reach.
-    const uint32_t bits = static_cast<uint32_t>(value) & ((1u << bitCount) - 1u);
-    const int offset = position & 7;
-    const uint32_t window = bits << (24 - offset - bitCount);
-    unsigned char* out = dataStream + (position >> 3);
-    const int bytesTouched = (offset + bitCount + 7) >> 3;
-    out[0] |= static_cast<unsigned char>(window >> 16);
-    if (bytesTouched > 1) out[1] |= static_cast<unsigned char>(window >> 8);
-    if (bytesTouched > 2) out[2] |= static_cast<unsigned char>(window);
-    return position + bitCount;
-}
-
-void CQREncoder::removeSegment(int index) {
-    const int moved = segmentCount - index - 1;
-    std::memmove(segmentModes + index, segmentModes + index + 1, static_cast<size_t>(moved));
-    std::memmove(segmentLengths + index, segmentLengths + index + 1, static_cast<size_t>(moved) * sizeof(int32_t));
-    --segmentCount;
+    return qrenc::appendBits(dataStream, kMaxDataBits, position, value, bitCount);
 }
 
 bool CQREncoder::isDoubleByteCharacter(TextEncoding encoding, unsigned char c1, unsigned char c2) {
@@ -214,173 +183,12 @@ bool CQREncoder::isDoubleByteCharacter(TextEncoding encoding, unsigned char c1, 
     return false;
 }
 
-// One segment per change of class. A double-byte character goes whole into one segment: kanji
-// when it is Shift JIS in the kanji range, else 8-bit.
-void CQREncoder::classifySegments(const unsigned char* source, int length) {
-    segmentCount = 0;
-    for (int i = 0; i < length;) {
-        int mode;
-        int size = 1;
-        if (i < length - 1 && isDoubleByteCharacter(textEncoding, source[i], source[i + 1])) {
-            size = 2;
-            const bool kanji = textEncoding == TextEncoding::ShiftJis && isKanjiPair(source[i], source[i + 1]);
-            mode = kanji ? kModeKanji : kModeByte;
-        } else if (isNumeric(source[i])) {
-            mode = kModeNumeric;
-        } else if (isAlphanumeric(source[i])) {
-            mode = kModeAlphanumeric;
-        } else {
-            mode = kModeByte;
-        }
-        if (segmentCount == 0 || mode != segmentModes[segmentCount - 1]) {
-            segmentModes[segmentCount] = static_cast<unsigned char>(mode);
-            segmentLengths[segmentCount] = 0;
-            ++segmentCount;
-        }
-        segmentLengths[segmentCount - 1] += size;
-        i += size;
-    }
-}
-
-// Neighbouring numeric and alphanumeric segments merge when one alphanumeric segment is
-// shorter, unless joining one of them to a neighbouring 8-bit segment is shorter still.
-void CQREncoder::mergeNumericAlphanumeric(int group) {
-    auto cost = [group](int mode, int length) { return segmentBitLength(mode, length, group); };
-    int i = 0;
-    while (i < segmentCount - 1) {
-        const int modeA = segmentModes[i];
-        const int modeB = segmentModes[i + 1];
-        const bool mixedPair = (modeA == kModeNumeric && modeB == kModeAlphanumeric) ||
-                               (modeA == kModeAlphanumeric && modeB == kModeNumeric);
-        if (!mixedPair) {
-            ++i;
-            continue;
-        }
-        const int lenA = segmentLengths[i];
-        const int lenB = segmentLengths[i + 1];
-        const int src = cost(modeA, lenA) + cost(modeB, lenB);
-        const int dst = cost(kModeAlphanumeric, lenA + lenB);
-        if (src <= dst) {
-            ++i;
-            continue;
-        }
-
-        int front = 0;
-        if (i >= 1 && segmentModes[i - 1] == kModeByte) {
-            const int lenPrev = segmentLengths[i - 1];
-            front = cost(kModeByte, lenPrev + lenA) + cost(modeB, lenB);
-            if (front > dst + cost(kModeByte, lenPrev)) front = 0;
-        }
-        int behind = 0;
-        if (i < segmentCount - 2 && segmentModes[i + 2] == kModeByte) {
-            const int lenNext = segmentLengths[i + 2];
-            behind = cost(modeA, lenA) + cost(kModeByte, lenB + lenNext);
-            if (behind > dst + cost(kModeByte, lenNext)) behind = 0;
-        }
-
-        const bool joinFront = front != 0 && (behind == 0 || front < behind);
-        const bool joinBehind = behind != 0 && !joinFront;
-        if (joinFront) {
-            segmentLengths[i - 1] += segmentLengths[i];
-            removeSegment(i);
-        } else if (joinBehind) {
-            segmentModes[i + 1] = kModeByte;
-            segmentLengths[i + 1] += segmentLengths[i + 2];
-            removeSegment(i + 2);
-        } else {
-            if (i < segmentCount - 2 && segmentModes[i + 2] == kModeAlphanumeric) {
-                segmentLengths[i + 1] += segmentLengths[i + 2];
-                removeSegment(i + 2);
-            }
-            segmentModes[i] = kModeAlphanumeric;
-            segmentLengths[i] += segmentLengths[i + 1];
-            removeSegment(i + 1);
-            if (i >= 1 && segmentModes[i - 1] == kModeAlphanumeric) {
-                segmentLengths[i - 1] += segmentLengths[i];
-                removeSegment(i);
-            }
-        }
-        // The same index is examined again.
-    }
-}
-
-// Two neighbouring segments become one 8-bit segment when that is shorter, counting the
-// headers saved by joining 8-bit neighbours on either side.
-void CQREncoder::absorbIntoByte(int group) {
-    auto cost = [group](int mode, int length) { return segmentBitLength(mode, length, group); };
-    const int byteHeader = 4 + kCountIndicatorBits[kModeByte][group];
-    int i = 0;
-    while (i < segmentCount - 1) {
-        const int src = cost(segmentModes[i], segmentLengths[i]) + cost(segmentModes[i + 1], segmentLengths[i + 1]);
-        int dst = cost(kModeByte, segmentLengths[i] + segmentLengths[i + 1]);
-        if (i >= 1 && segmentModes[i - 1] == kModeByte) dst -= byteHeader;
-        if (i < segmentCount - 2 && segmentModes[i + 2] == kModeByte) dst -= byteHeader;
-        if (src <= dst) {
-            ++i;
-            continue;
-        }
-        if (i >= 1 && segmentModes[i - 1] == kModeByte) {
-            segmentLengths[i - 1] += segmentLengths[i];
-            removeSegment(i);
-            --i;
-        }
-        if (i < segmentCount - 2 && segmentModes[i + 2] == kModeByte) {
-            segmentLengths[i + 1] += segmentLengths[i + 2];
-            removeSegment(i + 2);
-        }
-        segmentModes[i] = kModeByte;
-        segmentLengths[i] += segmentLengths[i + 1];
-        removeSegment(i + 1);
-        if (i >= 1) --i;
-    }
-}
-
-void CQREncoder::packSegments(const unsigned char* source, int group) {
-    dataBitCount = 0;
-    std::memset(dataStream, 0, sizeof dataStream);
-    static constexpr int kModeIndicator[4] = {0x1, 0x2, 0x4, 0x8};
-    int start = 0;
-    for (int s = 0; s < segmentCount && dataBitCount != -1; ++s) {
-        const int mode = segmentModes[s];
-        const int length = segmentLengths[s];
-        const unsigned char* p = source + start;
-        const int countWidth = kCountIndicatorBits[mode][group];
-        dataBitCount = appendBits(dataBitCount, kModeIndicator[mode], 4);
-        dataBitCount = appendBits(dataBitCount, mode == kModeKanji ? length / 2 : length, countWidth);
-        switch (mode) {
-            case kModeNumeric: {
-                int k = 0;
-                for (; k + 3 <= length; k += 3)
-                    dataBitCount = appendBits(dataBitCount, (p[k] - '0') * 100 + (p[k + 1] - '0') * 10 + (p[k + 2] - '0'), 10);
-                if (length - k == 2) dataBitCount = appendBits(dataBitCount, (p[k] - '0') * 10 + (p[k + 1] - '0'), 7);
-                if (length - k == 1) dataBitCount = appendBits(dataBitCount, p[k] - '0', 4);
-                break;
-            }
-            case kModeAlphanumeric: {
-                int k = 0;
-                for (; k + 2 <= length; k += 2)
-                    dataBitCount = appendBits(dataBitCount, alphanumericValue(p[k]) * 45 + alphanumericValue(p[k + 1]), 11);
-                if (k < length) dataBitCount = appendBits(dataBitCount, alphanumericValue(p[k]), 6);
-                break;
-            }
-            case kModeByte:
-                for (int k = 0; k < length; ++k) dataBitCount = appendBits(dataBitCount, p[k], 8);
-                break;
-            default:
-                for (int k = 0; k + 1 < length; k += 2)
-                    dataBitCount = appendBits(dataBitCount, kanjiValue(static_cast<uint16_t>(p[k] << 8 | p[k + 1])), 13);
-                break;
-        }
-        start += length;
-    }
-}
-
 int CQREncoder::segmentAndPack(const unsigned char* source, int length, int group) {
     if (length < 0 || length > kMaxSourceLength || group < 0 || group > 2) return 0;
-    classifySegments(source, length);
-    mergeNumericAlphanumeric(group);
-    absorbIntoByte(group);
-    packSegments(source, group);
+    const qrenc::ModeScheme scheme = qrenc::qrModeScheme(group);
+    qrenc::planSegments(scheme, textEncoding, source, length, {segmentModes, segmentLengths, segmentCount});
+    std::memset(dataStream, 0, sizeof dataStream);
+    dataBitCount = qrenc::packSegments(scheme, source, segmentModes, segmentLengths, segmentCount, dataStream, kMaxDataBits);
     return dataBitCount != -1 ? 1 : 0;
 }
 

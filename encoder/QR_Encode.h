@@ -132,11 +132,6 @@ public:
     unsigned char rsWork[kMaxBlockCodewords];
 
 private:
-    void classifySegments(const unsigned char* source, int length);
-    void mergeNumericAlphanumeric(int group);
-    void absorbIntoByte(int group);
-    void packSegments(const unsigned char* source, int group);
-    void removeSegment(int index);
     int fail(Failure kind);
     int neededCodewords(const unsigned char* source, int length, int version);
     int chooseMaskPattern() const;

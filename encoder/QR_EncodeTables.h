@@ -64,17 +64,15 @@ constexpr GaloisTables makeGaloisTables() {
 
 inline constexpr GaloisTables kGalois = makeGaloisTables();
 
-// Generator polynomials g(x) = (x - a^0)(x - a^1)...(x - a^(n-1)) for every count n the
-// standard uses (7, 10, 13, 15, 16, 17, and every even count from 18 to 68). Each is stored as
+// Generator polynomials g(x) = (x - a^0)(x - a^1)...(x - a^(n-1)) for every count n from 2 to 68
+// (QR uses 7 to 30 per block, Micro QR 2 to 14, rMQR 7 to 30, all within). Each is stored as
 // the logarithms of its coefficients from x^(n-1) down to x^0; the leading 1 of x^n is left out.
 struct GeneratorTable {
     std::array<std::array<uint8_t, 68>, 69> logCoefficients{};
     std::array<bool, 69> present{};
 };
 
-constexpr bool generatorCountIsUsed(int n) {
-    return n == 7 || n == 10 || n == 13 || n == 15 || n == 16 || n == 17 || (n >= 18 && n <= 68 && n % 2 == 0);
-}
+constexpr bool generatorCountIsUsed(int n) { return n >= 2 && n <= 68; }
 
 constexpr GeneratorTable makeGeneratorTable() {
     GeneratorTable t;

@@ -241,9 +241,12 @@ std::string checkSize(int width, int height) {
 }  // namespace
 
 BilevelImage BilevelImage::fromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border) {
-    const int pixels = (cellsAcross + 2 * border) * cellPixels;
-    BilevelImage image(pixels, pixels);
-    for (int cy = 0; cy < cellsAcross; ++cy) {
+    return fromCells(dark, cellsAcross, cellsAcross, cellPixels, border);
+}
+
+BilevelImage BilevelImage::fromCells(const uint8_t* dark, int cellsAcross, int cellsDown, int cellPixels, int border) {
+    BilevelImage image((cellsAcross + 2 * border) * cellPixels, (cellsDown + 2 * border) * cellPixels);
+    for (int cy = 0; cy < cellsDown; ++cy) {
         // One pixel row of this row of cells, copied down cellPixels - 1 times.
         const int top = (cy + border) * cellPixels;
         uint8_t* first = image.row(top);
@@ -258,13 +261,19 @@ BilevelImage BilevelImage::fromCells(const uint8_t* dark, int cellsAcross, int c
 }
 
 std::string svgFromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border) {
-    const std::string cells = std::to_string(cellsAcross + 2 * border);
-    const std::string pixels = std::to_string((cellsAcross + 2 * border) * cellPixels);
+    return svgFromCells(dark, cellsAcross, cellsAcross, cellPixels, border);
+}
+
+std::string svgFromCells(const uint8_t* dark, int cellsAcross, int cellsDown, int cellPixels, int border) {
+    const std::string across = std::to_string(cellsAcross + 2 * border);
+    const std::string down = std::to_string(cellsDown + 2 * border);
+    const std::string width = std::to_string((cellsAcross + 2 * border) * cellPixels);
+    const std::string height = std::to_string((cellsDown + 2 * border) * cellPixels);
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                      pixels + "\" height=\"" + pixels + "\" viewBox=\"0 0 " + cells + " " + cells +
+                      width + "\" height=\"" + height + "\" viewBox=\"0 0 " + across + " " + down +
                       "\" shape-rendering=\"crispEdges\">\n<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n"
                       "<path fill=\"#000\" d=\"";
-    for (int y = 0; y < cellsAcross; ++y) {
+    for (int y = 0; y < cellsDown; ++y) {
         const uint8_t* row = dark + static_cast<size_t>(y) * cellsAcross;
         for (int x = 0; x < cellsAcross;) {
             if (!row[x]) {

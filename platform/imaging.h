@@ -43,11 +43,14 @@ struct BilevelImage {
     // dark[y * cellsAcross + x] is nonzero, each cell exactly cellPixels x cellPixels pixels,
     // inside a white border `border` cells wide.
     static BilevelImage fromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border);
+    // The same for a grid of cellsAcross x cellsDown cells (dark[y * cellsAcross + x]).
+    static BilevelImage fromCells(const uint8_t* dark, int cellsAcross, int cellsDown, int cellPixels, int border);
 };
 
 // The same grid as SVG: a view box of (cellsAcross + 2 * border) cells drawn cellPixels pixels
 // each, white, with one path of the dark cells (a rectangle per horizontal run).
 std::string svgFromCells(const uint8_t* dark, int cellsAcross, int cellPixels, int border);
+std::string svgFromCells(const uint8_t* dark, int cellsAcross, int cellsDown, int cellPixels, int border);
 
 enum class ImageFormat { Png, Jpeg, Gif, Bmp };
 

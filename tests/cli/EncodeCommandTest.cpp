@@ -180,6 +180,78 @@ TEST(EncodeCommand, FailuresAndUsageErrors) {
     EXPECT_EQ(r.err, "merovask-cli: no data to encode\n");
 }
 
+TEST(EncodeCommand, MicroQrSizesLevelsAndErrors) {
+    // The smallest version for the data: M1 for digits at level L, and a two-module quiet zone.
+    ProcessResult r = cli({"encode", "--micro", "-t", "matrix", "12345"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.size(), 11u * 12u);
+    EXPECT_EQ(cli({"encode", "-v", "M4", "-l", "Q", "-t", "matrix", "1"}).out.size(), 17u * 18u);
+    EXPECT_EQ(cli({"encode", "--micro", "-l", "M", "-t", "matrix", "12345"}).out.size(), 13u * 14u);
+    r = cli({"encode", "--micro", "-t", "utf8", "-q", "0", "1"});
+    EXPECT_EQ(r.out.substr(0, 3), "█");
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> failures = {
+        {{"-v", "M1", "-l", "M", "1"}, "M1 only detects errors: it has no level M or Q (use level L)"},
+        {{"-v", "M3", "-l", "Q", "1"}, "M3 has no level Q (it has L and M)"},
+        {{"-v", "M2", "--strict-version", "hello"},
+         "data too long for M2-L: 5 bytes that are not all digits and upper-case letters (M2 holds no other "
+         "characters); M3-L is the smallest that fits"},
+        {{"-v", "M3", "-l", "M", "--strict-version", "HELLO WORLD 12"},
+         "data too long for M3-M: 14 bytes need 83 data bits, the symbol holds 68; M4-M is the smallest that fits"},
+        {{"--micro", "-l", "Q", std::string(20, 'a')},
+         "data too long for M4-Q: 20 bytes need 168 data bits, the symbol holds 80"},
+        {{"--micro", std::string(36, '1')},
+         "data too long for M4-L: 36 bytes, more than any Micro QR symbol holds (35 digits at most)"},
+    };
+    for (const auto& [args, message] : failures) {
+        std::vector<std::string> full = {"encode", "-t", "matrix"};
+        full.insert(full.end(), args.begin(), args.end());
+        r = cli(full);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "merovask-cli: " + message + "\n");
+    }
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"encode", "--micro", "-l", "H", "a"}, {"encode", "-v", "M5", "a"}, {"encode", "--micro", "-m", "4", "a"},
+             {"encode", "--micro", "-v", "3", "a"}}) {
+        r = cli(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Try 'merovask-cli --help'"), std::string::npos) << r.err;
+    }
+}
+
+TEST(EncodeCommand, RmqrSizesLevelsAndErrors) {
+    // Least area by default (R11x27 is smaller than R7x43), the narrowest at a given height,
+    // and a requested size grown wider at its height when the data need it.
+    EXPECT_EQ(cli({"encode", "--rmqr", "-t", "matrix", "1"}).out.size(), 11u * 28u);
+    EXPECT_EQ(cli({"encode", "-v", "R7", "-t", "matrix", "1"}).out.size(), 7u * 44u);
+    EXPECT_EQ(cli({"encode", "-v", "R13x27", "-t", "matrix", "HELLO-WORLD-RMQR-1234"}).out.size(), 13u * 44u);
+
+    char dirTemplate[] = "/tmp/merovask-cli-rmqr-XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    const std::string png = std::string(dirTemplate) + "/r.png";
+    ASSERT_EQ(cli({"encode", "-v", "R11x27", "-l", "H", "-s", "2", "-o", png, "1"}).status, 0);
+    platform::RgbImage image;
+    ASSERT_EQ(platform::decodeImageFile(png, image), "");
+    EXPECT_EQ(image.width, (27 + 4) * 2);  // a two-module quiet zone
+    EXPECT_EQ(image.height, (11 + 4) * 2);
+    EXPECT_EQ(std::system((std::string("rm -rf ") + dirTemplate).c_str()), 0);
+
+    ProcessResult r = cli({"encode", "-v", "R13x27", "--strict-version", "HELLO-WORLD-RMQR-1234"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "merovask-cli: data too long for R13x27 at level M: 21 bytes need 16 data codewords, the symbol "
+                     "holds 12; R13x43 is the smallest that fits at height 13\n");
+    r = cli({"encode", "--rmqr", "-l", "H", std::string(100, 'a')});
+    EXPECT_EQ(r.err, "merovask-cli: data too long for R17x139 at level H: 100 bytes need 102 data codewords, the "
+                     "symbol holds 76\n");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"encode", "--rmqr", "-l", "L", "a"}, {"encode", "-v", "R8", "a"}, {"encode", "-v", "R7x27", "a"},
+             {"encode", "--rmqr", "-m", "2", "a"}, {"encode", "--micro", "-v", "R7x43", "a"}}) {
+        r = cli(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Try 'merovask-cli --help'"), std::string::npos) << r.err;
+    }
+}
+
 TEST(EncodeCommand, HelpAndVersionGoToStandardOutput) {
     ProcessResult r = cli({"--help"});
     EXPECT_EQ(r.status, 0);

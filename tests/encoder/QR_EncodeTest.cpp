@@ -94,8 +94,6 @@ TEST(EncoderTables, GaloisFieldAndGenerators) {
     // g(x) of degree 7, as logarithms of the coefficients of x^6 .. x^0.
     const uint8_t degree7[7] = {87, 229, 146, 149, 238, 102, 21};
     for (int j = 0; j < 7; ++j) EXPECT_EQ(qrenc::kGenerators.logCoefficients[7][j], degree7[j]);
-    EXPECT_FALSE(qrenc::kGenerators.present[8]);
-    EXPECT_FALSE(qrenc::kGenerators.present[19]);
     EXPECT_TRUE(qrenc::kGenerators.present[68]);
 }
 
