@@ -19,9 +19,9 @@ namespace cli {
 const char* const kDecodeHelp =
     "merovask-cli decode [OPTIONS] FILE...\n"
     "merovask-cli decode [OPTIONS] --screen\n"
-    "  Read the QR symbols in each FILE (PNG, JPEG, GIF or BMP; '-' for standard input), or on\n"
-    "  the screen, and print their texts as UTF-8, one line per symbol, top to bottom and left\n"
-    "  to right.\n"
+    "  Read the QR, Micro QR and rMQR symbols in each FILE (PNG, JPEG, GIF or BMP; '-' for\n"
+    "  standard input), or on the screen, and print their texts as UTF-8, one line per symbol,\n"
+    "  top to bottom and left to right.\n"
     "      --screen                read what the screen shows (every screen; on Wayland through\n"
     "                              the desktop portal) in place of files\n"
     "  -j, --json                  one JSON object per symbol instead: {\"file\", \"text\",\n"
@@ -167,10 +167,16 @@ std::string jsonSource(const Source& source) {
     return source.screen ? "{\"screen\":true" : "{\"file\":" + jsonString(source.file);
 }
 
+// QR versions stay numbers, as they always were; Micro QR and rMQR versions are names ("M3",
+// "R13x77").
+std::string jsonVersion(const DecodedSymbol& s) {
+    return s.format == SymbolFormat::QR ? std::to_string(s.version) : "\"" + versionName(s.format, s.version) + "\"";
+}
+
 std::string jsonSymbol(const Source& source, const DecodedSymbol& s) {
     std::string line = jsonSource(source) + ",\"text\":" + jsonString(printableText(s)) +
-                       ",\"bytes\":\"" + hex(s.bytes) + "\",\"version\":" + std::to_string(s.version) +
-                       ",\"level\":\"" + levelLetter(s.ecLevel) + "\"";
+                       ",\"bytes\":\"" + hex(s.bytes) + "\",\"format\":\"" + formatName(s.format) +
+                       "\",\"version\":" + jsonVersion(s) + ",\"level\":\"" + levelLetter(s.ecLevel) + "\"";
     line += ",\"corners\":[";
     for (size_t k = 0; k < 4; ++k)
         line += (k ? ",[" : "[") + number(s.corners[k].x) + "," + number(s.corners[k].y) + "]";

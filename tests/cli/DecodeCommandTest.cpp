@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/imaging.h"
 #include "tests/cli/ProcessRunner.h"
+#include "tests/support/SymbolFixtures.h"
 
 namespace {
 
@@ -90,7 +92,7 @@ TEST_F(DecodeCommand, JsonObjectsAreEscaped) {
     const ProcessResult r = cli({"decode", "--json", file});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"file\":\"" + dir + "/quote\\\"d.png\",\"text\":\"say \\\"hi\\\"\\\\ now\\n\\ttab \\u0001 end\","
-                     "\"bytes\":\"" + hexOf(text) + "\",\"version\":3,\"level\":\"Q\","
+                     "\"bytes\":\"" + hexOf(text) + "\",\"format\":\"QR\",\"version\":3,\"level\":\"Q\","
                      "\"corners\":[[16.0,16.0],[132.0,16.0],[132.0,132.0],[16.0,132.0]]}\n");
 
     // A file name that is not UTF-8 still gives valid JSON; the desktop program's closing zero
@@ -98,8 +100,39 @@ TEST_F(DecodeCommand, JsonObjectsAreEscaped) {
     const std::string odd = dir + "/odd\xFF.png";
     ASSERT_EQ(cli({"encode", "--nul", "-o", odd, "-t", "png", "zero"}).status, 0);
     EXPECT_EQ(cli({"decode", "--json", odd}).out,
-              "{\"file\":\"" + dir + "/odd\xEF\xBF\xBD.png\",\"text\":\"zero\",\"bytes\":\"7a65726f00\",\"version\":1,"
+              "{\"file\":\"" + dir + "/odd\xEF\xBF\xBD.png\",\"text\":\"zero\",\"bytes\":\"7a65726f00\",\"format\":\"QR\",\"version\":1,"
               "\"level\":\"L\",\"corners\":[[16.0,16.0],[100.0,16.0],[100.0,100.0],[16.0,100.0]]}\n");
+}
+
+// Micro QR and rMQR symbols name their format, and their versions as users name them.
+TEST_F(DecodeCommand, JsonNamesTheFormatAndVersionOfMicroQrAndRmqr) {
+    std::vector<std::string> files, expected;
+    for (const auto& f : testsupport::readSymbolFixtures(std::string(MEROVASK_TEST_DATA) + "/micro/symbols.txt")) {
+        if (f.fields[0] != "zint" || (f.fields[2] != "M2" && f.fields[2] != "R9x59")) continue;
+        const int scale = 3, quiet = 2;
+        platform::RgbImage image((f.modules.width() + 2 * quiet) * scale, (f.modules.height() + 2 * quiet) * scale, 0xFF);
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x) {
+                const int mx = x / scale - quiet, my = y / scale - quiet;
+                if (mx >= 0 && my >= 0 && mx < f.modules.width() && my < f.modules.height() && f.modules.get(mx, my))
+                    std::fill_n(image.pixel(x, y), 3, 0);
+            }
+        files.push_back(pictureFile(f.fields[2] + f.fields[3] + ".png", image));
+        expected.push_back("{\"file\":\"" + files.back() + "\",\"text\":\"" + testsupport::fromHex(f.fields[4]) +
+                           "\",\"bytes\":\"" + f.fields[4] + "\",\"format\":\"" + f.fields[1] + "\",\"version\":\"" +
+                           f.fields[2] + "\",\"level\":\"" + f.fields[3] + "\",\"corners\":[[6.");
+    }
+    ASSERT_EQ(files.size(), 4u);
+    std::vector<std::string> args{"decode", "--json"};
+    args.insert(args.end(), files.begin(), files.end());
+    const ProcessResult r = cli(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string line;
+    for (const std::string& start : expected) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_EQ(line.substr(0, start.size()), start);
+    }
 }
 
 TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
@@ -111,7 +144,7 @@ TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
     ProcessResult r = cli({"decode", "-j", blank, good});
     EXPECT_EQ(r.status, 4);
     EXPECT_EQ(r.out, "{\"file\":\"" + blank + "\",\"error\":\"no symbol found\"}\n"
-                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"version\":1,\"level\":\"M\","
+                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"format\":\"QR\",\"version\":1,\"level\":\"M\","
                      "\"corners\":[[16.0,16.0],[100.0,16.0],[100.0,100.0],[16.0,100.0]]}\n");
 
     // An unreadable file outweighs a missing symbol: 1.
@@ -119,7 +152,7 @@ TEST_F(DecodeCommand, ExitStatusFollowsTheWorstFile) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "{\"file\":\"" + missing + "\",\"error\":\"cannot read image: No such file or directory\"}\n"
                      "{\"file\":\"" + blank + "\",\"error\":\"no symbol found\"}\n"
-                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"version\":1,\"level\":\"M\","
+                     "{\"file\":\"" + good + "\",\"text\":\"ok\",\"bytes\":\"6f6b\",\"format\":\"QR\",\"version\":1,\"level\":\"M\","
                      "\"corners\":[[16.0,16.0],[100.0,16.0],[100.0,100.0],[16.0,100.0]]}\n");
 
     // Without --json the failures are messages on standard error.
