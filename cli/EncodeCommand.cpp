@@ -175,8 +175,13 @@ int parseOptions(int argc, char** argv, EncodeOptions& options) {
                 break;
             }
             case 'v': options.versionText = optarg; break;
-            case kMicro: options.kind = SymbolKind::MicroQr; break;
-            case kRmqr: options.kind = SymbolKind::Rmqr; break;
+            case kMicro:
+            case kRmqr: {
+                const SymbolKind kind = c == kMicro ? SymbolKind::MicroQr : SymbolKind::Rmqr;
+                if (options.kind != SymbolKind::Qr && options.kind != kind) return usageError("use --micro or --rmqr, not both");
+                options.kind = kind;
+                break;
+            }
             case kStrictVersion: options.strictVersion = true; break;
             case 'm':
                 if (!parseInt(optarg, -1, 7, options.mask)) return usageError(std::string("invalid mask '") + optarg + "' (use -1 to 7)");

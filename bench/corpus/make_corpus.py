@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """Makes labelled photo-like pictures of QR symbols for bench_corpus.
 
-    /usr/bin/python3 bench/corpus/make_corpus.py OUTDIR [--slice]
+    /usr/bin/python3 bench/corpus/make_corpus.py OUTDIR [--slice] [--category NAME[,NAME...]]
 
 Writes OUTDIR/CATEGORY/NNN.png|jpg and OUTDIR/manifest.jsonl: one JSON object per picture with
 its file (relative to OUTDIR), category, a short description of how it was made, and the
-symbols it holds (text in UTF-8, data bytes in hex, encoder, version, level). The symbols come
-from independent encoders (segno, qrencode, python3-qrcode), never from ours. Every picture is
+symbols it holds (text in UTF-8, data bytes in hex, encoder, version, level; for Micro QR and
+rMQR also their format). The symbols come from independent encoders (segno, qrencode,
+python3-qrcode, zint), never from ours. Every picture is
 drawn from a seed of its own (category and index), so the set is the same on every run, and
 --slice writes the first few pictures of each category: a subset of the full set.
 
@@ -1349,6 +1350,120 @@ def decoy_photo(rng, p, index):
 
 
 # ---------------------------------------------------------------------------------------------
+# Micro QR and rMQR: small symbols from segno and zint, photographed like the QR ones
+
+
+@dataclass
+class SmallSymbol:
+    matrix: np.ndarray  # bool, dark = True, rows from the top, no quiet zone (rMQR: wider than high)
+    text: str
+    encoder: str
+    format: str         # "MicroQR" or "rMQR"
+    version: str        # "M3", "R13x77"
+    level: str
+
+    def label(self):
+        return {"text": self.text, "hex": self.text.encode().hex(), "encoder": self.encoder, "format": self.format,
+                "version": self.version, "level": self.level}
+
+
+def zint_matrix(args, data):
+    """zint --dump: each row as groups of hexadecimal digits, 4 modules per digit (padded)."""
+    out = subprocess.run(["zint", "--dump", *args, "-d", data], capture_output=True, text=True)
+    if out.returncode != 0:
+        return None
+    rows = ["".join(bin(int(g, 16))[2:].zfill(4 * len(g)) for g in line.split()) for line in out.stdout.splitlines() if line.strip()]
+    return np.array([[c == "1" for c in row] for row in rows], dtype=bool)
+
+
+def small_content(rng, kind, length):
+    if kind == "digits":
+        return "".join(str(d) for d in rng.integers(0, 10, length))
+    if kind == "alnum":
+        return "".join(ALNUM[int(i)] for i in rng.integers(0, len(ALNUM), length)).strip() or "A"
+    words = " ".join(str(rng.choice(WORDS)) for _ in range(length // 4 + 1))
+    return words[:length].strip() or "a"
+
+
+def make_small_symbol(rng, fmt, encoders):
+    """A Micro QR or rMQR symbol of random content, the smallest its encoder chooses at a
+    random level; the content is shortened until it fits."""
+    kind = str(rng.choice(["digits", "alnum", "text"]))
+    encoder = str(rng.choice(encoders))
+    limit = {"MicroQR": {"digits": 35, "alnum": 21, "text": 15}, "rMQR": {"digits": 300, "alnum": 180, "text": 120}}[fmt][kind]
+    length = int(rng.integers(1, limit + 1))
+    while True:
+        text = small_content(rng, kind, length)
+        if fmt == "rMQR":
+            level = str(rng.choice(["M", "H"]))
+            matrix = zint_matrix(["--barcode=145", "--secure=%d" % (2 if level == "M" else 4)], text)
+            if matrix is not None:
+                h = len(matrix)
+                w = next(w for w in (27, 43, 59, 77, 99, 139) if w >= matrix.shape[1] - 3)
+                return SmallSymbol(matrix[:, :w], text, encoder, fmt, "R%dx%d" % (h, w), level)
+        elif encoder == "segno":
+            level = str(rng.choice(["L", "M", "Q"]))
+            try:
+                qr = segno.make(text, micro=True, error=level, boost_error=False)
+                if qr.is_micro:
+                    return SmallSymbol(np.array([list(row) for row in qr.matrix], dtype=bool), text, encoder, fmt,
+                                       qr.designator.split("-")[0], qr.error or "")
+            except segno.DataOverflowError:
+                pass
+        else:
+            level = str(rng.choice(["L", "M", "Q"]))
+            matrix = zint_matrix(["--barcode=97", "--secure=%d" % ("LMQ".index(level) + 1)], text)
+            if matrix is not None:
+                n = len(matrix)
+                return SmallSymbol(matrix[:, :n], text, encoder, fmt, "M%d" % ((n - 9) // 2), level)
+        length = max(1, length * 3 // 4)
+
+
+def grid_layer(matrix, quiet, style):
+    """A module grid of any shape with its quiet zone, the zone's top-left corner at (0, 0), one
+    surface unit per module."""
+    matrix = np.fliplr(matrix) if style.get("mirror") else matrix
+    rows, cols = matrix.shape
+    dark = np.array(style.get("dark", (0.05, 0.05, 0.05)), dtype=np.float32)
+    light = np.array(style.get("light", (0.95, 0.95, 0.95)), dtype=np.float32)
+    if style.get("invert"):
+        dark, light = light, dark
+
+    def draw(u, v):
+        c, r = u - quiet, v - quiet
+        inside = (c >= -quiet) & (c < cols + quiet) & (r >= -quiet) & (r < rows + quiet)
+        ci, ri = np.floor(c).astype(int), np.floor(r).astype(int)
+        on = (ci >= 0) & (ci < cols) & (ri >= 0) & (ri < rows)
+        dark_module = np.zeros(u.shape, dtype=bool)
+        dark_module[on] = matrix[ri[on], ci[on]]
+        return np.where(dark_module[:, None], dark, light).astype(np.float32), inside.astype(np.float32)
+    return draw
+
+
+def small_symbol_photo(rng, p, index):
+    """One Micro QR or rMQR symbol photographed: turned any angle, tilted, blurred, noisy, some
+    light on dark or seen from behind."""
+    symbol = make_small_symbol(rng, p["format"], p["encoders"])
+    style = symbol_style(rng, p)
+    q = p["quiet"]
+    rows, cols = symbol.matrix.shape
+    extent = (0, 0, cols + 2 * q, rows + 2 * q)
+    width, height = p["size"][int(rng.integers(0, len(p["size"])))]
+    layers = [grid_layer(symbol.matrix, q, style)]
+    placement, corners, desc = place_symbol(rng, p, index, layers, extent, extent, (extent[2] / 2, extent[3] / 2),
+                                            rng.uniform(*p["ppm"]), min(width, height) / 1.15)
+    (cx, cy), = layout(rng, width, height, [corners])
+    placement.h = np.array([[1, 0, cx], [0, 1, cy], [0, 0, 1]]) @ placement.h
+    canvas = background(rng, p["background"], width, height)
+    compose(canvas, placement)
+    if p["light"][1]:
+        light(rng, canvas, 1 - rng.uniform(*p["light"]))
+    flags = "".join(f for f, on in ((" inverted", style["invert"]), (" mirrored", style["mirror"])) if on)
+    note = "%s %s-%s %s%s" % (symbol.encoder, symbol.version, symbol.level, desc, flags)
+    return finish(rng, canvas, p), [symbol], note
+
+
+# ---------------------------------------------------------------------------------------------
 # The categories: what each models, and its parameters over the defaults
 
 DEFAULTS = dict(
@@ -1455,6 +1570,16 @@ CATEGORIES = [
     ("no_symbol_decoys", 30, 5, dict(make=decoy_photo, size=[(800, 600), (1280, 960)], angle=(-20, 20), any_quarter=True,
                                      tilt=(0, 30), background="desk", blur=(0.2, 1.0), noise=(0.005, 0.02),
                                      light=(0, 0.3), jpeg=(75, 92))),
+    # Micro QR (M1-M4, segno and zint) and rMQR (R7x43-R17x139, zint) with a two-module quiet
+    # zone: turned any angle, tilted up to 35 degrees, blurred, noisy, a sixth light on dark and
+    # a tenth mirrored.
+    ("micro_qr", 40, 6, dict(make=small_symbol_photo, format="MicroQR", encoders=("segno", "zint"),
+                             size=[(480, 480), (640, 480)], ppm=(3, 9), quiet=2, tilt=(0, 35), focal=(1.2, 4),
+                             background="desk", blur=(0.2, 1.0), noise=(0.005, 0.02), light=(0, 0.3),
+                             invert=0.16, mirror=0.1, jpeg=(75, 92))),
+    ("rmqr", 40, 6, dict(make=small_symbol_photo, format="rMQR", encoders=("zint",), size=[(800, 800), (960, 720)],
+                         ppm=(3, 8), quiet=2, tilt=(0, 35), focal=(1.2, 4), background="desk", blur=(0.2, 1.0),
+                         noise=(0.005, 0.02), light=(0, 0.3), invert=0.16, mirror=0.1, jpeg=(75, 92))),
     # Busy surroundings and stress: texture, printed text, blur, noise, hard JPEG.
     ("busy", 48, 6, dict(versions=(1, 10), size=[(640, 480), (800, 800)], ppm=(3, 7), angle=(0, 360), tilt=(0, 30),
                          quiet=2, background="busy", blur=(0.3, 1.3), noise=(0.01, 0.05), cast=0.1, jpeg=(40, 80))),
@@ -1480,12 +1605,12 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("outdir")
     parser.add_argument("--slice", action="store_true", help="only the first few pictures of each category")
-    parser.add_argument("--category", help="only this category")
+    parser.add_argument("--category", help="only these categories (comma separated)")
     args = parser.parse_args()
     cv2.setNumThreads(1)
     tasks = []
     for name, full, small, _ in CATEGORIES:
-        if args.category in (None, name):
+        if args.category is None or name in args.category.split(","):
             os.makedirs(os.path.join(args.outdir, name), exist_ok=True)
             tasks += [(args.outdir, name, index) for index in range(small if args.slice else full)]
     # Each picture has a seed of its own, so the order the workers take them in changes nothing.

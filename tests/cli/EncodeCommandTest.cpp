@@ -245,7 +245,8 @@ TEST(EncodeCommand, RmqrSizesLevelsAndErrors) {
                      "symbol holds 76\n");
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"encode", "--rmqr", "-l", "L", "a"}, {"encode", "-v", "R8", "a"}, {"encode", "-v", "R7x27", "a"},
-             {"encode", "--rmqr", "-m", "2", "a"}, {"encode", "--micro", "-v", "R7x43", "a"}}) {
+             {"encode", "--rmqr", "-m", "2", "a"}, {"encode", "--micro", "-v", "R7x43", "a"},
+             {"encode", "--micro", "--rmqr", "a"}}) {
         r = cli(args);
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("Try 'merovask-cli --help'"), std::string::npos) << r.err;
