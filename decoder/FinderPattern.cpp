@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 
 #include "decoder/ReaderTuning.h"
 #include "decoder/RunScan.h"
@@ -47,6 +46,15 @@ bool fitsRowRatio(const Runs& r) {
     for (const int i : {0, 1, 3, 4})
         if (2 * (std::abs(7 * r[i] - t) - rounding) >= t) return false;
     return 2 * (std::abs(7 * r[2] - 3 * t) - rounding) < 3 * t;
+}
+
+// Stripes, weaves and knits cross a row as runs of about one width, which the ratio test lets
+// pass with a middle run only a little wider than the gaps beside it. A finder pattern's centre
+// square is three times its light ring, and a threshold that widens the ring as far as the ratio
+// test still allows leaves it at least one and a half times as wide. Patterns of a pixel or two
+// per module, whose runs are rounded to whole pixels, are left to the ratio test alone.
+bool stripeLike(const Runs& r) {
+    return total(r) >= tuning::kCentreRatioFrom && r[2] < tuning::kLeastCentreToRing * std::max(r[1], r[3]);
 }
 
 // The five runs ink, gap, ink, gap, ink around the ink cell (x, y) along (dx, dy), none of the
@@ -126,14 +134,17 @@ bool confirm(const BitMatrix& bits, double x, int y, double rowTotal, uint8_t in
 // hold more patterns than any symbol needs stops adding them at tuning::kMaxTrackedFinders.
 class CandidateList {
 public:
+    CandidateList(int width, int height)
+        : columns(cell(width) + 1), rows(cell(height) + 1), cells(static_cast<size_t>(columns) * rows) {}
+
     // The candidate that a hit at (x, y) of `moduleSize` belongs to, if any.
     FinderCandidate* near(double x, double y, double moduleSize) {
         const double reach = 3 * moduleSize;  // merged candidates are at most twice the size apart
-        for (int cy = cell(y - reach); cy <= cell(y + reach); ++cy)
-            for (int cx = cell(x - reach); cx <= cell(x + reach); ++cx) {
-                const auto it = cells.find(key(cx, cy));
-                if (it == cells.end()) continue;
-                for (const size_t i : it->second) {
+        const int x0 = std::max(0, cell(x - reach)), x1 = std::min(columns - 1, cell(x + reach));
+        const int y0 = std::max(0, cell(y - reach)), y1 = std::min(rows - 1, cell(y + reach));
+        for (int cy = y0; cy <= y1; ++cy)
+            for (int cx = x0; cx <= x1; ++cx) {
+                for (const size_t i : cells[static_cast<size_t>(cy) * columns + cx]) {
                     FinderCandidate& c = list[i];
                     const double r = 1.5 * std::max(c.moduleSize, moduleSize);
                     if (std::abs(c.centre.x - x) < r && std::abs(c.centre.y - y) < r && c.moduleSize < 2 * moduleSize &&
@@ -154,7 +165,8 @@ public:
                 ++untracked;
                 return;
             }
-            cells[key(cell(hit.centre.x), cell(hit.centre.y))].push_back(list.size());
+            const int cx = std::clamp(cell(hit.centre.x), 0, columns - 1), cy = std::clamp(cell(hit.centre.y), 0, rows - 1);
+            cells[static_cast<size_t>(cy) * columns + cx].push_back(list.size());
             list.push_back(hit);
             return;
         }
@@ -170,8 +182,8 @@ public:
 
 private:
     static int cell(double v) { return static_cast<int>(std::floor(v / 64)); }
-    static int64_t key(int cx, int cy) { return static_cast<int64_t>(cx) << 32 ^ static_cast<uint32_t>(cy); }
-    std::unordered_map<int64_t, std::vector<size_t>> cells;
+    int columns, rows;
+    std::vector<std::vector<size_t>> cells;  // row by row
 };
 
 // Runs of one row; every time a run closes five runs in the ratio, the hit is checked: a dark
@@ -190,6 +202,7 @@ void scanRow(const BitMatrix& bits, int y, CandidateList (&found)[2]) {
         runs[4] = x - start;
         starts[4] = start;
         if (++count < 5 || !fitsRowRatio(runs)) continue;
+        if (stripeLike(runs)) continue;
         const double rowTotal = total(runs);
         const double cx = starts[2] + runs[2] / 2.0;
         CandidateList& list = found[colour];
@@ -224,7 +237,7 @@ std::vector<FinderCandidate> ranked(std::vector<FinderCandidate> list, int rowSt
 }  // namespace
 
 FinderSearch findFinderPatterns(const BitMatrix& bits, size_t cap, int rowStep) {
-    CandidateList found[2];  // [0]: light on dark, [1]: dark on light
+    CandidateList found[2] = {{bits.width(), bits.height()}, {bits.width(), bits.height()}};  // [0]: light on dark, [1]: dark on light
     rowStep = std::max(1, rowStep);
     for (int y = rowStep / 2; y < bits.height(); y += rowStep) scanRow(bits, y, found);
     FinderSearch search;

@@ -35,10 +35,12 @@ std::optional<GridFit> GridChoices::next() {
     // A grid of the wrong size, or over patterns that are not one symbol's, misses the timing
     // patterns' alternation. Both shapes of a version are fitted together, the one that steps
     // better first.
+    const bool traced = finders.topLeft.corners || finders.topRight.corners || finders.bottomLeft.corners;
     while (pending.empty() && nextVersion < versions.size()) {
         const int v = versions[nextVersion++];
         std::vector<std::pair<double, GridFit>> fits;
         for (const GridShape shape : {GridShape::Perspective, GridShape::Parallelogram}) {
+            if (shape == GridShape::Perspective && !traced) continue;  // it would be the parallelogram
             auto grid = fitGrid(finders, v, shape);
             if (!grid) continue;
             const double agreement = timingSteps(bits, *grid).both();

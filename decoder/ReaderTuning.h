@@ -30,6 +30,12 @@ constexpr int kEveryThirdRowFrom = 1500;
 // How far a run across a row hit may be from its 1:1:3:1:1 width, relative to it: blur and
 // thresholds eat a ring of a small pattern by a pixel or two on one side.
 constexpr double kCrossTolerance = 0.75;
+// A row hit's centre run is at least this many times the wider of the light runs beside it, for
+// hits of kCentreRatioFrom pixels and more: stripes and weaves pass the ratio test by the
+// thousand with a centre hardly wider than its gaps, and each such hit costs a check in four
+// directions.
+constexpr double kLeastCentreToRing = 1.5;
+constexpr int kCentreRatioFrom = 14;
 // The same along the diagonals, farther from the pixel grid.
 constexpr double kDiagonalTolerance = 0.9;
 // Tilt shortens one direction: a pattern's height may be 0.4 to 2.5 times its width in the row.
