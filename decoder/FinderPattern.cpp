@@ -251,8 +251,9 @@ FinderSearch findFinderPatterns(const BitMatrix& bits, size_t cap, int rowStep) 
 namespace {
 
 // The ends of the row spans of the dark region through (x, y), within `radius` of `centre`:
-// only the ends matter, as the extreme point of a row in any direction is one of them.
-std::vector<PicturePoint> spanEnds(const BitMatrix& bits, int x, int y, PicturePoint centre, double radius) {
+// only the ends matter, as the extreme point of a row in any direction is one of them. Empty when
+// the region holds more than `most` pixels.
+std::vector<PicturePoint> spanEnds(const BitMatrix& bits, int x, int y, PicturePoint centre, double radius, double most) {
     const int y0 = std::max(0, static_cast<int>(centre.y - radius));
     const int y1 = std::min(bits.height() - 1, static_cast<int>(centre.y + radius));
     const auto rowLimits = [&](int row, int& lo, int& hi) {
@@ -268,6 +269,7 @@ std::vector<PicturePoint> spanEnds(const BitMatrix& bits, int x, int y, PictureP
     };
     std::vector<std::pair<int, int>> seeds{{x, y}};
     std::vector<PicturePoint> ends;
+    double area = 0;
     while (!seeds.empty()) {
         const auto [sx, sy] = seeds.back();
         seeds.pop_back();
@@ -278,6 +280,7 @@ std::vector<PicturePoint> spanEnds(const BitMatrix& bits, int x, int y, PictureP
         while (a > lo && bits.get(a - 1, sy)) --a;
         while (b < hi && bits.get(b + 1, sy)) ++b;
         spans[sy - y0].emplace_back(a, b);
+        if ((area += b - a + 1) > most) return {};
         ends.push_back({a + 0.5, sy + 0.5});
         ends.push_back({b + 0.5, sy + 0.5});
         for (const int ny : {sy - 1, sy + 1}) {
@@ -322,7 +325,12 @@ std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, 
     if (!bits.getOrLight(x, cy)) return std::nullopt;
     // The ring within a radius of 7 modules: beyond the corners of even a tilted pattern, short
     // of most of the symbol's data.
-    const std::array<PicturePoint, 4> corners = extremeCorners(spanEnds(bits, x, cy, c.centre, 7 * c.moduleSize + 2), c.centre);
+    // A ring fills less than the square it bounds (with a pixel of blur round it); a region that
+    // fills more runs on into something else (texture, print), whose extremes are no corners.
+    const double outer = 7 * c.moduleSize + 2;
+    const std::vector<PicturePoint> ends = spanEnds(bits, x, cy, c.centre, outer, outer * outer);
+    if (ends.empty()) return std::nullopt;
+    const std::array<PicturePoint, 4> corners = extremeCorners(ends, c.centre);
     // A square-like quadrilateral of about the pattern's size.
     double area = 0;
     for (int i = 0; i < 4; ++i) area += cross(corners[i] - c.centre, corners[(i + 1) % 4] - c.centre) / 2;
