@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "decoder/MicroGrids.h"
+#include "decoder/MicroTables.h"
+#include "encoder/MicroQR_Encode.h"
+#include "encoder/RMQR_Encode.h"
 #include "decoder/SymbolReader.h"
 #include "tests/support/SymbolFixtures.h"
 
@@ -36,6 +39,44 @@ TEST(MicroGrids, ReadsEveryVersionAndLevelOfOtherEncoders) {
         EXPECT_EQ(r.symbol.textUtf8, testsupport::fromHex(f.fields[4]));
         EXPECT_EQ(r.correctedCodewords, 0);
     }
+}
+
+// Our own encoders' symbols: every Micro QR version, level and mask, every rMQR size at both
+// levels, the data in several modes at once.
+TEST(MicroGrids, ReadsWhatOurEncodersWrite) {
+    const auto toMatrix = [](const auto& e, int width, int height) {
+        BitMatrix m(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) m.set(x, y, (e.modules[x][y] & 1) != 0);
+        return m;
+    };
+    const std::string micro[4] = {"12345", "AB12", "Ab12345", "ab123456AB"};
+    for (int version = 1; version <= 4; ++version)
+        for (int level = 0; level < (version == 1 ? 1 : version == 4 ? 3 : 2); ++level)
+            for (int mask = 0; mask < 4; ++mask) {
+                const std::string& text = micro[version - 1];
+                CMicroQREncoder e;
+                ASSERT_EQ(e.encode(level, version, 1, mask, reinterpret_cast<const unsigned char*>(text.data()),
+                                   static_cast<int>(text.size())), 1) << e.describeFailure();
+                const ContentReading r = MicroGrids::readMicroQr(toMatrix(e, e.side, e.side));
+                ASSERT_EQ(r.failure, ReadFailure::None) << version << level << mask;
+                EXPECT_EQ(r.symbol.textUtf8, text);
+                EXPECT_EQ(versionName(r.symbol.format, r.symbol.version), "M" + std::to_string(e.version));
+                EXPECT_EQ(r.symbol.ecLevel, level);
+                EXPECT_EQ(r.symbol.mask, mask);
+            }
+    const std::string text = "rMQR 0123456789 mixed data";
+    for (const RmqrSize size : kRmqrSizes)
+        for (int level = 0; level < 2; ++level) {
+            CRMQREncoder e;
+            ASSERT_EQ(e.encode(level, size.height, size.width, 1, reinterpret_cast<const unsigned char*>(text.data()),
+                               static_cast<int>(text.size())), 1);
+            const ContentReading r = MicroGrids::readRmqr(toMatrix(e, e.width, e.height));
+            ASSERT_EQ(r.failure, ReadFailure::None) << size.height << "x" << size.width << level;
+            EXPECT_EQ(r.symbol.textUtf8, text);
+            EXPECT_EQ(versionName(r.symbol.format, r.symbol.version), CRMQREncoder::sizeName(e.sizeIndex));
+            EXPECT_EQ(r.symbol.ecLevel, level == 0 ? 1 : 3);
+        }
 }
 
 // Errors within a level's reach are corrected; beyond it, and in M1 (which only detects), the
