@@ -43,8 +43,8 @@ std::optional<GridFit> GridChoices::next() {
             if (shape == GridShape::Perspective && !traced) continue;  // it would be the parallelogram
             auto grid = fitGrid(finders, v, shape);
             if (!grid) continue;
-            const double agreement = timingSteps(bits, *grid).both();
-            if (agreement >= tuning::kTimingAgreement) fits.emplace_back(agreement, std::move(*grid));
+            const auto steps = timingStepsAtLeast(bits, *grid, tuning::kTimingAgreement);
+            if (steps && steps->both() >= tuning::kTimingAgreement) fits.emplace_back(steps->both(), std::move(*grid));
         }
         std::stable_sort(fits.begin(), fits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto& [agreement, grid] : fits) pending.push_back(std::move(grid));

@@ -209,24 +209,33 @@ void alignGrid(const BitMatrix& bits, const SymbolFinders& f, GridFit& grid) {
     setCorners(grid);
 }
 
-TimingSteps timingSteps(const BitMatrix& bits, const GridFit& grid) {
+std::optional<TimingSteps> timingStepsAtLeast(const BitMatrix& bits, const GridFit& grid, double least) {
     // Neighbouring timing modules differ. Counting the neighbours that do, rather than the
     // modules in phase, keeps a grid whose first estimate drifts by half a module along a tilted
     // edge: it still steps one module at a time.
     const int side = symbolSide(grid.version);
+    // Neighbours of both lines that may be found alike with both() still at `least` (half a
+    // neighbour to spare, so that rounding never gives up on a grid that reaches it exactly).
+    const double alikeAllowed = 2.0 * (side - 17) * (1 - least) + 0.5;
+    int alike = 0;
     TimingSteps steps;
     for (const bool row : {true, false}) {
         int previous = -1, differ = 0;
         for (int k = 8; k <= side - 9; ++k) {
             const PicturePoint p = grid.map(row ? PicturePoint{k + 0.5, 6.5} : PicturePoint{6.5, k + 0.5});
             const int dark = darkAt(bits, p);
-            if (previous >= 0) differ += dark != previous;
+            if (previous >= 0) {
+                differ += dark != previous;
+                if (dark == previous && ++alike > alikeAllowed) return std::nullopt;
+            }
             previous = dark;
         }
         (row ? steps.alongRow : steps.alongColumn) = static_cast<double>(differ) / (side - 17);
     }
     return steps;
 }
+
+TimingSteps timingSteps(const BitMatrix& bits, const GridFit& grid) { return *timingStepsAtLeast(bits, grid, 0); }
 
 namespace {
 

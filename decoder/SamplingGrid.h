@@ -84,6 +84,9 @@ struct TimingSteps {
     double weaker() const { return alongRow < alongColumn ? alongRow : alongColumn; }
 };
 TimingSteps timingSteps(const BitMatrix& bits, const GridFit& grid);
+// The same, nullopt as soon as the neighbours found alike leave both() no way to reach `least`:
+// most grids laid over texture are given up after a few modules.
+std::optional<TimingSteps> timingStepsAtLeast(const BitMatrix& bits, const GridFit& grid, double least);
 
 // The module matrix (1 = dark) read at each module's centre; empty when more than a twentieth of
 // the modules fall outside the picture.
