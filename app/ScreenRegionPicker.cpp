@@ -1,6 +1,7 @@
 #include "app/ScreenRegionPicker.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -105,12 +106,15 @@ LRESULT PickerProc(PickerState& state, HWND hwnd, UINT msg, WPARAM wParam, LPARA
 
 std::optional<RECT> CScreenRegionPicker::Pick(const platform::RgbImage& screenshot, const std::u16string& hint) {
     if (screenshot.width <= 0 || screenshot.height <= 0 || g_window) return std::nullopt;
+    // The screenshot holds the screen's device pixels; the window covers the screen in logical
+    // ones and shows the screenshot pixel for pixel.
+    const double scale = std::max(1.0, platform::GetScreenScale());
     PickerState state;
-    state.width = screenshot.width;
-    state.height = screenshot.height;
+    state.width = std::max(1, static_cast<int>(std::lround(screenshot.width / scale)));
+    state.height = std::max(1, static_cast<int>(std::lround(screenshot.height / scale)));
     state.hint = hint;
-    state.bright = platform::CreateBitmapFromRgb(screenshot);
-    state.dark = platform::CreateBitmapFromRgb(Darkened(screenshot));
+    state.bright = platform::CreateBitmapFromRgb(screenshot, scale);
+    state.dark = platform::CreateBitmapFromRgb(Darkened(screenshot), scale);
     HWND hwnd = CreateWindowEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, u"", u"", WS_POPUP | WS_VISIBLE, 0, 0, state.width,
                                state.height, nullptr, 0,
                                [&state](HWND h, UINT m, WPARAM w, LPARAM l) { return PickerProc(state, h, m, w, l); });
@@ -131,6 +135,14 @@ std::optional<RECT> CScreenRegionPicker::Pick(const platform::RgbImage& screensh
     }
     DeleteObject(state.bright);
     DeleteObject(state.dark);
+    if (state.picked && scale != 1.0) {
+        auto toPicture = [scale](LONG v, int limit) {
+            return std::clamp<LONG>(static_cast<LONG>(std::lround(v * scale)), 0, limit);
+        };
+        RECT& r = *state.picked;
+        r = RECT{toPicture(r.left, screenshot.width), toPicture(r.top, screenshot.height),
+                 toPicture(r.right, screenshot.width), toPicture(r.bottom, screenshot.height)};
+    }
     return state.picked;
 }
 

@@ -499,11 +499,16 @@ HBITMAP CreateDIBSection32(int width, int height, void** bits) {
     return b;
 }
 
-HBITMAP CreateBitmapFromRgb(const RgbImage& img) {
+HBITMAP CreateBitmapFromRgb(const RgbImage& img, double scale) {
     if (img.rgb.size() != static_cast<size_t>(img.width) * img.height * 3) return nullptr;
     HBITMAP b = qtdetail::newBitmap(img.width, img.height, false, false);
     if (!b) return nullptr;
     b->bpp = 24;
+    if (scale > 1.0 && scale <= 8.0) {
+        b->scale = scale;
+        b->logical = QSize(std::max(1, static_cast<int>(std::lround(img.width / scale))),
+                           std::max(1, static_cast<int>(std::lround(img.height / scale))));
+    }
     for (int y = 0; y < img.height; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(b->image.scanLine(y));
         for (int x = 0; x < img.width; ++x) {

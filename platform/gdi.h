@@ -92,8 +92,10 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
 // the caller may read and write through *bits while it lives (CreateDIBSection with a negative
 // height and BI_RGB). Starts all zero.
 HBITMAP CreateDIBSection32(int width, int height, void** bits);
-// A 32-bit bitmap holding `image` (alpha 0xFF) / `image` with its alpha.
-HBITMAP CreateBitmapFromRgb(const RgbImage& image);
+// A 32-bit bitmap holding `image` (alpha 0xFF) / `image` with its alpha. With `scale` > 1 the
+// picture's pixels are the bitmap's device pixels and its logical size is the picture's divided
+// by `scale` (a screenshot of a screen at that scale, shown pixel for pixel).
+HBITMAP CreateBitmapFromRgb(const RgbImage& image, double scale = 1.0);
 HBITMAP CreateBitmapFromRgba(const RgbaImage& image);
 // The pixels of a bitmap as RGB (monochrome as black and white): its device pixels, more than
 // its logical size for a bitmap made at a screen scale above 1. False for a null handle.

@@ -1,6 +1,7 @@
 // The region mode's picker, driven with real mouse and key events while its modal loop runs.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -55,6 +56,30 @@ TEST(ScreenRegionPicker, ADragPicksItsRectangleInEitherDirectionAndEscapeGivesUp
         [] { input::InjectKey(CScreenRegionPicker::Window(), VK_ESCAPE); },
     });
     EXPECT_FALSE(CScreenRegionPicker::Pick(screenshot, u"escape"));
+}
+
+// Run at QT_SCALE_FACTOR=2 by ctest's app.region_picker_at_scale_2: the screenshot holds twice
+// the window's logical pixels; the window covers the screen, and the pick is in the
+// screenshot's pixels.
+TEST(ScreenRegionPicker, AtScale2TheWindowCoversTheScreenAndPicksInTheScreenshotsPixels) {
+    if (!std::getenv("QT_SCALE_FACTOR")) GTEST_SKIP() << "runs under QT_SCALE_FACTOR (app.region_picker_at_scale_2)";
+    ASSERT_EQ(platform::GetScreenScale(), 2.0);
+    const platform::RgbImage screenshot(400, 300, 0x80);
+    RECT client{};
+    Steps drag({
+        [&client] { GetClientRect(CScreenRegionPicker::Window(), &client); },
+        [] { input::InjectMouse(CScreenRegionPicker::Window(), input::MouseAction::Press, 10, 20); },
+        [] { input::InjectMouse(CScreenRegionPicker::Window(), input::MouseAction::Move, 60, 70); },
+        [] { input::InjectMouse(CScreenRegionPicker::Window(), input::MouseAction::Release, 60, 70); },
+    });
+    const std::optional<RECT> picked = CScreenRegionPicker::Pick(screenshot, u"drag");
+    EXPECT_EQ(client.right, 200);
+    EXPECT_EQ(client.bottom, 150);
+    ASSERT_TRUE(picked);
+    EXPECT_EQ(picked->left, 20);
+    EXPECT_EQ(picked->top, 40);
+    EXPECT_EQ(picked->right, 120);
+    EXPECT_EQ(picked->bottom, 140);
 }
 
 }  // namespace
