@@ -278,7 +278,10 @@ void CQRDECODEUIHandler::OnReadDone(WPARAM ticket) {
             const std::string count = std::to_string(m_symbols.size());
             SetStatus(platform::Tr(PageTexts::kSeveralSymbols, {std::u16string(count.begin(), count.end())}));
         } else {
-            SetStatus(u"");
+            const SymbolFormat format = m_symbols[m_selected].format;
+            SetStatus(format == SymbolFormat::MicroQR ? platform::Tr(PageTexts::kMicroQr)
+                      : format == SymbolFormat::RMQR  ? platform::Tr(PageTexts::kRmqr)
+                                                      : u"");
         }
     }
     DrawPreview();
@@ -316,8 +319,8 @@ void CQRDECODEUIHandler::ShowFields(const DecodedSymbol* symbol) {
     }
     const std::u16string_view text = shownText(*symbol);
     SetWindowText(m_hText, text);
-    const std::string digits = std::to_string(symbol->version);
-    SetWindowText(m_hVersion, std::u16string(digits.begin(), digits.end()));
+    const std::string version = versionName(symbol->format, symbol->version);  // "7", "M3", "R13x77"
+    SetWindowText(m_hVersion, std::u16string(version.begin(), version.end()));
     const int level = symbol->ecLevel;
     SetWindowText(m_hLevel, level >= 0 && level < 4 ? platform::Tr(kLevelTexts[static_cast<size_t>(level)]) : u"");
     m_link = isWebAddress(text) ? std::u16string(text) : std::u16string();

@@ -412,6 +412,14 @@
         <translation>%1 QR codes found; click a frame to see its text</translation>
     </message>
     <message>
+        <source>这是微型二维码（Micro QR）</source>
+        <translation>A Micro QR code</translation>
+    </message>
+    <message>
+        <source>这是矩形微型二维码（rMQR）</source>
+        <translation>A rectangular Micro QR code (rMQR)</translation>
+    </message>
+    <message>
         <source>正在读取…</source>
         <translation>Reading...</translation>
     </message>

@@ -8,6 +8,7 @@
 #include "bkwin/bktabctrl.h"
 #include "encoder/QR_Encode.h"
 #include "platform/text.h"
+#include "tests/support/SymbolFixtures.h"
 
 using namespace apptest;
 
@@ -97,6 +98,29 @@ TEST_F(ReadPage, ShowsTextVersionAndLevelOfTheSymbol) {
     ASSERT_EQ(shell.dialogRequests.size(), 2u);
     EXPECT_EQ(shell.dialogRequests[1].initialDir, platform::utf8ToUtf16(tempDir.string()));
     EXPECT_EQ(Fields(), (std::vector<std::u16string>{u"1", u"1", u"最低（7%）"}));
+}
+
+// Micro QR and rMQR symbols: their versions as users name them, and what kind of symbol they are.
+TEST_F(ReadPage, NamesMicroQrAndRmqrSymbols) {
+    const auto fixtures = testsupport::readSymbolFixtures(MEROVASK_SOURCE_DIR "/tests/data/micro/symbols.txt");
+    for (const auto& [version, status] : {std::pair<std::string, std::u16string_view>{"M3", u"这是微型二维码（Micro QR）"},
+                                          {"R13x77", u"这是矩形微型二维码（rMQR）"}}) {
+        const auto f = std::find_if(fixtures.begin(), fixtures.end(), [&](const auto& f) { return f.fields[2] == version; });
+        ASSERT_NE(f, fixtures.end()) << version;
+        const int scale = 4, quiet = 3;
+        platform::RgbImage image((f->modules.width() + 2 * quiet) * scale, (f->modules.height() + 2 * quiet) * scale, 0xFF);
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x) {
+                const int mx = x / scale - quiet, my = y / scale - quiet;
+                if (mx >= 0 && my >= 0 && mx < f->modules.width() && my < f->modules.height() && f->modules.get(mx, my))
+                    std::fill_n(image.pixel(x, y), 3, 0);
+            }
+        Read(Write(version + ".png", image));
+        EXPECT_EQ(Fields(), (std::vector<std::u16string>{platform::utf8ToUtf16(testsupport::fromHex(f->fields[4])),
+                                                          platform::utf8ToUtf16(version), Text(Page().LevelWindow())}));
+        EXPECT_FALSE(Text(Page().LevelWindow()).empty());
+        EXPECT_EQ(Page().StatusText(), status);
+    }
 }
 
 TEST_F(ReadPage, AFailedReadClearsTheLastResultAndSaysWhy) {
