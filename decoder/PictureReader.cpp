@@ -96,7 +96,10 @@ TripleReading readTriple(const BitMatrix& bits, const GreyImage& grey, const Sym
     while (std::optional<GridFit> next = choices.next()) {
         GridFit& grid = *next;
         if (!formatWithinReach(bits, grey, grid, inverted)) {
-            result.reached = std::max(result.reached, ReadStage::Format);
+            // Past the timing stage only where both timing lines step as a symbol's do: the loose
+            // test lets a grid over another symbol's data through now and then.
+            if (timingSteps(bits, grid).weaker() >= tuning::kSymbolTiming)
+                result.reached = std::max(result.reached, ReadStage::Format);
             continue;
         }
         alignGrid(bits, finders, grid);
