@@ -8,20 +8,31 @@
 
 #include "decoder/BitMatrix.h"
 #include "decoder/FinderTriples.h"
+#include "decoder/PerspectiveTransform.h"
 #include "decoder/SamplingGrid.h"
 
 // Traces each candidate's ring at most once, however many triples it is part of.
 class FinderGeometries {
 public:
     FinderGeometries(const BitMatrix& bits, const std::vector<FinderCandidate>& candidates)
-        : bits(bits), candidates(candidates), traced(candidates.size()), done(candidates.size(), false) {}
+        : bits(bits), candidates(candidates), traced(candidates.size()), toFrame(candidates.size()), done(candidates.size(), false) {}
+
+    // The triple as the patterns' own outlines see it. The two sides of a symbol run along its
+    // patterns' edges and its diagonal across them, which tilt does not change; the corner is
+    // where the sides meet, however far its angle in the picture is from a right one. nullopt
+    // when the outlines show no side and diagonal (three patterns of no one symbol); the triple
+    // unchanged where a ring could not be traced.
+    std::optional<FinderTriple> byOutlines(FinderTriple t);
     SymbolFinders forTriple(const FinderTriple& t);
     // Candidate i's traced ring (finderCorners), traced on first use.
     const std::optional<std::array<PicturePoint, 4>>& ring(size_t i);
 
 private:
+    std::optional<double> offAxis(int from, int to) const;
+
     const BitMatrix& bits;
     const std::vector<FinderCandidate>& candidates;
     std::vector<std::optional<std::array<PicturePoint, 4>>> traced;
+    std::vector<std::optional<PerspectiveTransform>> toFrame;  // picture to the traced ring's frame
     std::vector<bool> done;
 };

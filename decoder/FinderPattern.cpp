@@ -122,6 +122,8 @@ bool confirm(const BitMatrix& bits, double x, int y, double rowTotal, uint8_t in
                         d2 ? total(antidiagonal) * std::sqrt(2.0) : 1e300};
     std::sort(widths, widths + 4);
     found.moduleSize = (widths[0] + widths[1]) / 14;
+    found.widths = {static_cast<float>(total(across)), static_cast<float>(d1 ? total(diagonal) * std::sqrt(2.0) : 0),
+                    static_cast<float>(total(down)), static_cast<float>(d2 ? total(antidiagonal) * std::sqrt(2.0) : 0)};
     double deviation = ratioDeviation(down) + ratioDeviation(across);
     deviation += d1 ? ratioDeviation(diagonal) : 1;
     deviation += d2 ? ratioDeviation(antidiagonal) : 1;
@@ -174,6 +176,9 @@ public:
         c->centre = (c->centre * n + hit.centre) * (1 / (n + 1));
         c->moduleSize = (c->moduleSize * n + hit.moduleSize) / (n + 1);
         c->fit = (c->fit * n + hit.fit) / (n + 1);
+        for (size_t k = 0; k < c->widths.size(); ++k)
+            if (c->widths[k] <= 0 || hit.widths[k] <= 0) c->widths[k] = std::max(c->widths[k], hit.widths[k]);
+            else c->widths[k] = static_cast<float>((c->widths[k] * n + hit.widths[k]) / (n + 1));
         c->hits += 1;
     }
 
@@ -235,6 +240,23 @@ std::vector<FinderCandidate> ranked(std::vector<FinderCandidate> list, int rowSt
 }
 
 }  // namespace
+
+double FinderCandidate::moduleAlong(PicturePoint direction) const {
+    // Between the two measured directions nearest, linearly. The angle, in eighths of a turn, is
+    // a pseudo-angle without trigonometry (this runs for every pair of partners): monotonic in
+    // the true one, exact at multiples of 45 degrees and within 4 degrees between.
+    const double ax = std::abs(direction.x), ay = std::abs(direction.y);
+    if (!(ax + ay > 0)) return moduleSize;
+    double angle = ay / (ax + ay) * 2;  // 0..2 over the first quarter turn
+    if ((direction.x < 0) != (direction.y < 0) && angle > 0) angle = 4 - angle;  // the second, as lines
+    const int k = std::min(static_cast<int>(angle), 3), next = (k + 1) % 4;
+    if (widths[k] <= 0 || widths[next] <= 0) return moduleSize;
+    const double share = angle - k;
+    const double module = (widths[k] * (1 - share) + widths[next] * share) / 7;
+    // A ring merged with the data beside it in one direction: not this pattern's width.
+    if (module < moduleSize / 3 || module > 3 * moduleSize) return moduleSize;
+    return module;
+}
 
 FinderSearch findFinderPatterns(const BitMatrix& bits, size_t cap, int rowStep) {
     CandidateList found[2] = {{bits.width(), bits.height()}, {bits.width(), bits.height()}};  // [0]: light on dark, [1]: dark on light

@@ -17,6 +17,15 @@ struct FinderCandidate {
     int hits = 0;           // scan rows that found it
     double fit = 0;         // 0..1: how closely its runs keep 1:1:3:1:1 in four directions
     double score = 0;       // for ranking: fit, confirmed by rows in proportion to its size
+    // The pattern's width through its centre along the row, the falling diagonal, the column and
+    // the rising diagonal (0, 45, 90 and 135 degrees, picture y pointing down), in pixels; 0
+    // where it was not measured.
+    std::array<float, 4> widths{};
+
+    // Pixels per module along `direction`: tilt shortens the modules one way only, so the
+    // distance to another pattern is measured in the modules along it. moduleSize where the
+    // widths were not measured.
+    double moduleAlong(PicturePoint direction) const;
 };
 
 struct FinderSearch {

@@ -21,19 +21,31 @@ double modulesBetween(const FinderCandidate& a, const FinderCandidate& b) {
     return distance(a.centre, b.centre) / ((a.moduleSize + b.moduleSize) / 2);
 }
 
+// The same measured by their modules along the way between them: a leg of a tilted symbol.
+double modulesAlong(const FinderCandidate& a, const FinderCandidate& b) {
+    const PicturePoint way = b.centre - a.centre;
+    return length(way) / ((a.moduleAlong(way) + b.moduleAlong(way)) / 2);
+}
+
 // The triple (a at the corner) if its geometry fits a symbol; score 0 otherwise.
 FinderTriple judge(const std::vector<FinderCandidate>& c, int a, int b, int d) {
     FinderTriple t;
     const FinderCandidate &corner = c[a], &p = c[b], &q = c[d];
-    // Both legs span the same number of modules: the side less the two patterns' halves.
-    const double modulesP = modulesBetween(corner, p), modulesQ = modulesBetween(corner, q);
-    const double legRatio = std::min(modulesP, modulesQ) / std::max(modulesP, modulesQ);
-    if (!(legRatio >= tuning::kLeastLegRatio)) return t;
-    const double side = (modulesP + modulesQ) / 2 + 7;
-    if (side < kLeastSide || side > kMostSide) return t;
     const PicturePoint legP = p.centre - corner.centre, legQ = q.centre - corner.centre;
     const double cosine = dot(legP, legQ) / (length(legP) * length(legQ));
     if (!(std::abs(cosine) <= tuning::kMostCornerCosine)) return t;
+    // Both legs span the same number of modules: the side less the two patterns' halves. A
+    // symbol at a slant has modules shorter one way: where the patterns' mean modules make the
+    // legs unequal, they are measured again in the modules along each (a triple so found ranks
+    // by the first measure, behind the plainly square ones).
+    double modulesP = modulesBetween(corner, p), modulesQ = modulesBetween(corner, q);
+    const double legRatio = std::min(modulesP, modulesQ) / std::max(modulesP, modulesQ);
+    if (!(legRatio >= tuning::kLeastLegRatio)) {
+        modulesP = modulesAlong(corner, p), modulesQ = modulesAlong(corner, q);
+        if (!(std::min(modulesP, modulesQ) / std::max(modulesP, modulesQ) >= tuning::kLeastLegRatio)) return t;
+    }
+    const double side = (modulesP + modulesQ) / 2 + 7;
+    if (side < kLeastSide || side > kMostSide) return t;
     t.estimatedVersion = versionNearestSide(side);
     t.topLeft = a;
     // Clockwise from topRight to bottomLeft around the corner (picture y points down).

@@ -1,7 +1,8 @@
 // The reader's top-level loop: start here to follow a picture to its text.
 //
 // picture → grey → bit image (a fixed ladder of binarisations, the rungs below) → finder
-// candidates (FinderPattern) → ranked triples (FinderTriples) → grids (GridChoices, SamplingGrid)
+// candidates (FinderPattern) → ranked triples (FinderTriples), each with its corner where its
+// patterns' outlines put it (FinderGeometries) → grids (GridChoices, SamplingGrid)
 // → sampled modules → verified read (GridReading, ContentDecoder), first as seen, then mirrored.
 // The finder scan finds light-on-dark patterns too; their triples are read from the flipped bit
 // image.
@@ -166,12 +167,17 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
         const TripleRanking ranking = rankTriples(candidates, from, to);
         trace.triples += static_cast<int>(ranking.triples.size());
         trace.triplesDropped += ranking.dropped;
-        for (const FinderTriple& t : ranking.triples) {
+        for (const FinderTriple& ranked : ranking.triples) {
             if (stopped(stop)) break;
-            if (used[t.topLeft] || used[t.topRight] || used[t.bottomLeft]) continue;
+            if (used[ranked.topLeft] || used[ranked.topRight] || used[ranked.bottomLeft]) continue;
             if (trace.triplesTried >= tries + tuning::kTriesPerSymbol * trace.verified) break;
             ++trace.triplesTried;
-            TripleReading read = readTriple(bits, grey, geometries.forTriple(t), t.estimatedVersion, rung, inverted);
+            const std::optional<FinderTriple> t = geometries.byOutlines(ranked);
+            if (!t) {
+                countFailure(trace, ReadStage::Timing);
+                continue;
+            }
+            TripleReading read = readTriple(bits, grey, geometries.forTriple(*t), t->estimatedVersion, rung, inverted);
             trace.gridsFitted += static_cast<int>(read.gridCorners.size());
             trace.gridCorners.insert(trace.gridCorners.end(), read.gridCorners.begin(), read.gridCorners.end());
             if (!read.symbol) {
@@ -180,7 +186,7 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
                 pass.failure = furthest(pass.failure, read.failure);
                 continue;
             }
-            markPatternsOf(read.grid, t, candidates, used);
+            markPatternsOf(read.grid, *t, candidates, used);
             pass.symbols.push_back(std::move(*read.symbol));
             ++trace.verified;
         }

@@ -74,6 +74,13 @@ constexpr double kLeastLegRatio = 0.6;
 // The corner's angle keeps within 45..135 degrees (|cos| below 0.7): strong tilt, no more.
 constexpr double kMostCornerCosine = 0.7;
 
+// How much farther off the patterns' own axes (in their traced outlines, 0..2 for a pair) the
+// way between a triple's diagonal patterns must be than either side's: a symbol's sides run
+// along its patterns' edges and its diagonal across them (a margin of 0.8 and more at a 65-degree
+// slant, 0.45 on a moire-striped screen), while three chance patterns in texture or print show
+// no such order (four in ten of their triples fall below).
+constexpr double kLeastDiagonalMargin = 0.3;
+
 // --- Grids ---
 
 // A pattern's centre is found to a fraction of a pixel, its traced corners to a pixel or so: the

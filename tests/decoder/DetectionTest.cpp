@@ -40,9 +40,9 @@ platform::RgbImage photograph(const CQREncoder& e, int size, const PictureToModu
 
 // The symbol centred, `pitch` pixels per module, turned by `degrees` and tilted away from the
 // camera by `tilt` degrees about the picture's horizontal axis (pinhole camera, the symbol's
-// centre at a distance of three picture widths).
-PictureToModule camera(const CQREncoder& e, double pitch, double degrees, double tilt, int size) {
-    const double a = degrees * kPi / 180, t = tilt * kPi / 180, f = 3.0 * size, distance = f;
+// centre at a distance of `widths` picture widths: the nearer, the stronger the perspective).
+PictureToModule camera(const CQREncoder& e, double pitch, double degrees, double tilt, int size, double widths = 3) {
+    const double a = degrees * kPi / 180, t = tilt * kPi / 180, f = widths * size, distance = f;
     const double half = e.side / 2.0;
     return [=](double x, double y) {
         // Back through the camera onto the tilted plane: v along its tilted axis, u across.
@@ -81,6 +81,14 @@ TEST(Detection, TiltedAwayFromTheCamera) {
                            "v" + std::to_string(version) + " tilt " + std::to_string(tilt) + " turn " + std::to_string(degrees));
             }
     }
+}
+
+TEST(Detection, SteepSlantSeenFromClose) {
+    // Tilted 60 degrees two picture widths away: the corner's angle in the picture far from a
+    // right one (another pattern's nearer), the legs unequal in the patterns' mean modules.
+    const auto e = dectest::encodeSymbol("steep slant", 1, 3);
+    for (double degrees : {20.0, 70.0, 110.0, 160.0, 200.0, 250.0, 290.0, 340.0})
+        expectRead(photograph(*e, 480, camera(*e, 9, degrees, 60, 480, 2)), "steep slant", "turn " + std::to_string(degrees));
 }
 
 TEST(Detection, LightOnDarkAndSeenFromBehind) {
