@@ -51,7 +51,7 @@ trap 'exit 143' TERM
 export XDG_RUNTIME_DIR="$work/runtime"
 export WAYLAND_DISPLAY=merovask-test
 unset DISPLAY
-timeout -k 5 $((limit * 4)) weston --backend=headless-backend.so --use-pixman --debug --width=1280 --height=1024 \
+timeout -k 5 $((limit * 5)) weston --backend=headless-backend.so --use-pixman --debug --width=1280 --height=1024 \
   --socket="$WAYLAND_DISPLAY" --idle-time=0 > "$work/weston.log" 2>&1 &
 weston_pid=$!
 for _ in $(seq 100); do
@@ -93,11 +93,7 @@ stop "$app_pid"
 app_pid=""
 
 # The program's windows, driven as in the offscreen tests, on the wayland platform.
-# In the sanitizer build app_tests end in an abort on the wayland platform, cause not found yet:
-# there only the start-up symbol above is checked.
-if [ -n "${ASAN_OPTIONS:-}" ]; then
-  echo "the window tests on Wayland are left to the normal build (they abort under the sanitizers)"
-elif [ -x "$app_tests" ]; then
+if [ -x "$app_tests" ]; then
   # The tests make a runtime folder of their own: the compositor's socket is named by its path.
   # The headless compositor has no seat: Qt's Wayland text input would crash on the tests'
   # synthetic keys without one, so no input method. The tests run here are those of the
@@ -106,14 +102,21 @@ elif [ -x "$app_tests" ]; then
   # real clipboard, activation, a minimised state, which xdg-shell never reports, the pixels of
   # a first frame) is left to the X11 and offscreen runs.
   # In a sanitizer build, the options scripts/screenshot gives the program (xkbcommon's
-  # unterminated strndup strings, the desktop libraries' kept memory).
+  # unterminated strndup strings, the desktop libraries' kept memory), and full stacks for the
+  # memory Qt's Wayland client and Mesa keep to the end, which scripts/lsan-desktop.supp names by
+  # their functions (those libraries keep no frame pointers); that is slower, hence the bound.
+  # (A normal build ignores these options.) There, too, the failed-save test is left to the
+  # normal build: under the sanitizers on Wayland it hangs at times, run alone as much as in the
+  # set, from the build before this change as well; cause not found yet.
+  tests='Language.*:MakePage.EncodesTheTextWithItsZeroInTheChosenCodePage:MakePage.SavedFiles*:MakePage.AFailedSave*:ReadPage.ShowsTextVersionAndLevelOfTheSymbol:ReadPage.PastedAndDropped*:Shell.SecondStartShowsTheBoxAndEndsWithZero:Shell.TrayMenuOffers*'
+  [ -n "${ASAN_OPTIONS:-}" ] && tests="$tests:-MakePage.AFailedSave*"
   env WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" QT_QPA_PLATFORM=wayland QT_IM_MODULE=none \
-    ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS:strict_string_checks=0"} \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0:fast_unwind_on_malloc=0" \
     LSAN_OPTIONS="suppressions=$source_dir/scripts/lsan-desktop.supp" \
-    timeout -k 5 $((limit * 2)) "$app_tests" \
-    --gtest_filter='Language.*:MakePage.EncodesTheTextWithItsZeroInTheChosenCodePage:MakePage.SavedFiles*:MakePage.AFailedSave*:ReadPage.ShowsTextVersionAndLevelOfTheSymbol:ReadPage.PastedAndDropped*:Shell.SecondStartShowsTheBoxAndEndsWithZero:Shell.TrayMenuOffers*' \
+    timeout -k 5 $((limit * 3)) "$app_tests" \
+    --gtest_filter="$tests" \
     > "$work/app_tests.log" 2>&1 || {
-    grep -E "FAILED|Failure" -A3 "$work/app_tests.log" | grep -v grabbing >&2
+    grep -E "FAILED|Failure|Sanitizer" -A3 "$work/app_tests.log" | grep -v grabbing >&2
     echo "FAIL: the window tests failed on Wayland" >&2
     exit 1
   }
