@@ -106,8 +106,8 @@ if [ -x "$app_tests" ]; then
   # memory Qt's Wayland client and Mesa keep to the end, which scripts/lsan-desktop.supp names by
   # their functions (those libraries keep no frame pointers); that is slower, hence the bound.
   # (A normal build ignores these options.) There, too, the failed-save test is left to the
-  # normal build: under the sanitizers on Wayland it hangs at times, run alone as much as in the
-  # set, from the build before this change as well; cause not found yet.
+  # normal build: under the sanitizers on Wayland it hangs at times, alone or in the set; cause
+  # not found yet.
   tests='Language.*:MakePage.EncodesTheTextWithItsZeroInTheChosenCodePage:MakePage.SavedFiles*:MakePage.AFailedSave*:ReadPage.ShowsTextVersionAndLevelOfTheSymbol:ReadPage.PastedAndDropped*:Shell.SecondStartShowsTheBoxAndEndsWithZero:Shell.TrayMenuOffers*'
   [ -n "${ASAN_OPTIONS:-}" ] && tests="$tests:-MakePage.AFailedSave*"
   env WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" QT_QPA_PLATFORM=wayland QT_IM_MODULE=none \
