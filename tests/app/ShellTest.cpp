@@ -174,6 +174,11 @@ TEST_F(Shell, SecondStartBringsTheFirstForward) {
             secondResult = second.Run();  // the box, then the request to come forward
         },
         [&] {
+            // The request comes through a local socket, served by this event loop in its own time.
+            for (int waited = 0; waited < 5000 && platform::IsIconic(firstWindow); waited += 10) {
+                platform::PumpMessages();
+                ::usleep(10'000);
+            }
             iconicAfter = platform::IsIconic(firstWindow);
             activeAfter = platform::GetActiveWindow() == firstWindow;
             CTALVORINEXMainWnd::Instance()->EndProgram();
