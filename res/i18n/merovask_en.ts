@@ -397,11 +397,11 @@
     </message>
     <message>
         <source>找到二维码，但已损坏，无法纠正</source>
-        <translation>QR code found, but damaged beyond correction</translation>
+        <translation>QR code found, but too damaged to read</translation>
     </message>
     <message>
         <source>找到二维码，但其数据格式本软件不支持</source>
-        <translation>QR code found, but its data uses a format this program does not support</translation>
+        <translation>QR code in a data format not supported</translation>
     </message>
     <message>
         <source>无法读取图片：%1</source>
@@ -409,7 +409,7 @@
     </message>
     <message>
         <source>找到 %1 个二维码，单击方框查看其内容</source>
-        <translation>%1 QR codes found; click a frame to see its text</translation>
+        <translation>%1 codes found; click a frame to see it</translation>
     </message>
     <message>
         <source>这是微型二维码（Micro QR）</source>

@@ -9,6 +9,7 @@
 
 #include "AppTestSupport.h"
 #include "app/AppMenus.h"
+#include "app/PageTexts.h"
 #include "app/QRDECODEUIHandler.h"
 #include "app/QRENCODEUIHandler.h"
 #include "bkres/bkinterfacetext.h"
@@ -201,6 +202,33 @@ TEST_F(Language, ChineseWindowUnderAChineseLocale) {
     EXPECT_EQ(shown.autoVersion, u"自动");
     EXPECT_EQ(shown.readButton, u"读取图片");
     EXPECT_EQ(shown.trayRestore, u"恢复窗口");
+}
+
+// The read page's status line is one line of fixed width: a longer text is cut off.
+TEST_F(Language, ReadPageStatusLinesFitTheirLine) {
+    for (const char* locale : {"en_US.UTF-8", "zh_CN.UTF-8"}) {
+        UseLocale(locale);
+        CTALVORINEXMainWnd& main = CreateMainWindow();
+        main.ShowPage(CTALVORINEXMainWnd::kReadPage);
+        Pump();
+        CBkWindow* status = main.GetItem(CQRDECODEUIHandler::IDC_STATUS);
+        ASSERT_NE(status, nullptr);
+        const platform::RECT& r = status->GetRect();
+        const int room = r.right - r.left - 2 * status->GetStyle().m_nMarginX;
+        HDC dc = platform::CreateCompatibleDC(nullptr);
+        HFONT old = platform::SelectObject(dc, status->GetStyle().m_ftText);  // its own font (font=0504)
+        using namespace PageTexts;
+        for (std::u16string_view text : {kNoSymbol, kSymbolDamaged, kSymbolUnsupported, kSeveralSymbols, kReading,
+                                         kMicroQr, kRmqr, kCopied}) {
+            const std::u16string shown = platform::Tr(text, {u"12"});
+            platform::SIZE size{};
+            ASSERT_TRUE(platform::GetTextExtentPoint32(dc, shown, &size));
+            EXPECT_LE(size.cx, room) << locale << ": " << platform::utf16ToUtf8(shown);
+        }
+        platform::SelectObject(dc, old);
+        platform::DeleteDC(dc);
+        wnd.reset();
+    }
 }
 
 }  // namespace
