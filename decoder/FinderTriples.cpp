@@ -79,6 +79,16 @@ std::vector<std::vector<int>> nearestPartners(const std::vector<FinderCandidate>
 
 }  // namespace
 
+bool isSquareInPicture(const std::vector<FinderCandidate>& candidates, const FinderTriple& triple) {
+    const PicturePoint corner = candidates[triple.topLeft].centre;
+    const PicturePoint right = candidates[triple.topRight].centre - corner;
+    const PicturePoint down = candidates[triple.bottomLeft].centre - corner;
+    const double a = length(right), b = length(down);
+    if (!(a > 0 && b > 0)) return false;
+    return std::abs(a - b) <= tuning::kSquareTripleTolerance * std::max(a, b) &&
+           std::abs(dot(right, down)) <= tuning::kSquareTripleTolerance * a * b;
+}
+
 TripleRanking rankTriples(const std::vector<FinderCandidate>& c, size_t from, size_t to) {
     TripleRanking ranking;
     const int n = static_cast<int>(std::min(to, c.size()));

@@ -26,4 +26,8 @@ struct TripleRanking {
 // legs go to two of its nearest such partners (tuning::kNeighbours), and each corner keeps its
 // best few (tuning::kTriplesPerCorner), so the count grows with the candidates. (Candidates come best first: [0, k) then [k, n) ranks the strongest candidates' triples
 // first and the others after them, each triple once.)
+// True when the triple's legs from its corner are of one length and at a right angle in the picture
+// itself, within tuning::kSquareTripleTolerance: a symbol seen face on.
+bool isSquareInPicture(const std::vector<FinderCandidate>& candidates, const FinderTriple& triple);
+
 TripleRanking rankTriples(const std::vector<FinderCandidate>& candidates, size_t from, size_t to);

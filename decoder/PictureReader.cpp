@@ -172,7 +172,10 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
             if (used[ranked.topLeft] || used[ranked.topRight] || used[ranked.bottomLeft]) continue;
             if (trace.triplesTried >= tries + tuning::kTriesPerSymbol * trace.verified) break;
             ++trace.triplesTried;
-            const std::optional<FinderTriple> t = geometries.byOutlines(ranked);
+            // Seen face on, the picture's own right angle names the corner; outlines are needed
+            // only under a slant (and can mislead where a line runs along the symbol's edge).
+            const std::optional<FinderTriple> t =
+                isSquareInPicture(candidates, ranked) ? std::optional(ranked) : geometries.byOutlines(ranked);
             if (!t) {
                 countFailure(trace, ReadStage::Timing);
                 continue;

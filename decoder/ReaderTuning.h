@@ -80,6 +80,11 @@ constexpr double kMostCornerCosine = 0.7;
 // slant, 0.45 on a moire-striped screen), while three chance patterns in texture or print show
 // no such order (four in ten of their triples fall below).
 constexpr double kLeastDiagonalMargin = 0.3;
+// A triple that is square in the picture itself (legs within this share of each other's length,
+// and of the cosine of a right angle) is a symbol seen face on: its corner is where the picture's
+// right angle is, and its outlines are not asked. A line drawn along a symbol's edge (the read
+// page's own outline, a printed frame) merges with the patterns' rings and misleads them.
+constexpr double kSquareTripleTolerance = 0.08;
 
 // --- Grids ---
 

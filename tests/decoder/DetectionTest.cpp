@@ -91,6 +91,14 @@ TEST(Detection, SteepSlantSeenFromClose) {
         expectRead(photograph(*e, 480, camera(*e, 9, degrees, 60, 480, 2)), "steep slant", "turn " + std::to_string(degrees));
 }
 
+TEST(Detection, TheReadPagesOwnOutlineAlongTheSymbolsEdge) {
+    // A screenshot of the read page: the symbol outlined in green along its edge, which merges
+    // with the finder patterns' rings. Seen face on, it must read whatever their outlines say.
+    platform::RgbImage picture;
+    ASSERT_EQ(platform::decodeImageFile(MEROVASK_TEST_DATA "/pictures/read-page-outline.png", picture), "");
+    expectRead(picture, "https://merovask.example/\u8bfb?n=7", "read page's outline");
+}
+
 TEST(Detection, LightOnDarkAndSeenFromBehind) {
     const std::string text = "inverted and mirrored";
     const auto e = dectest::encodeSymbol(text, 2, 3);
