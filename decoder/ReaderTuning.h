@@ -80,6 +80,12 @@ constexpr double kMostCornerCosine = 0.7;
 // slant, 0.45 on a moire-striped screen), while three chance patterns in texture or print show
 // no such order (four in ten of their triples fall below).
 constexpr double kLeastDiagonalMargin = 0.3;
+// Of a triple's three patterns, at least this many have a ring that traces as a square of their
+// own size before any grid is fitted: a symbol's patterns stand clear of what is around them
+// behind their light separators (every symbol read in the corpus had two such rings, all but two
+// of them three), while most triples formed in texture, print and other symbologies have one or
+// none, and each costs several grid fits.
+constexpr int kLeastTracedRings = 2;
 // A triple that is square in the picture itself (legs within this share of each other's length,
 // and of the cosine of a right angle) is a symbol seen face on: its corner is where the picture's
 // right angle is, and its outlines are not asked. A line drawn along a symbol's edge (the read
