@@ -43,9 +43,12 @@ bool fitsRowRatio(const Runs& r) {
     const int t = r[0] + r[1] + r[2] + r[3] + r[4];
     if (t < 7) return false;
     const int rounding = std::clamp(std::min(t - 7, 21 - t), 0, 7);
+    // The middle run first: texture and print cross a row as runs of about one width, which
+    // pass as the narrow ones.
+    if (2 * (std::abs(7 * r[2] - 3 * t) - rounding) >= 3 * t) return false;
     for (const int i : {0, 1, 3, 4})
         if (2 * (std::abs(7 * r[i] - t) - rounding) >= t) return false;
-    return 2 * (std::abs(7 * r[2] - 3 * t) - rounding) < 3 * t;
+    return true;
 }
 
 // Stripes, weaves and knits cross a row as runs of about one width, which the ratio test lets
@@ -186,7 +189,8 @@ public:
     int untracked = 0;
 
 private:
-    static int cell(double v) { return static_cast<int>(std::floor(v / 64)); }
+    // Negative positions (a reach past the picture's edge) all fall before the first cell.
+    static int cell(double v) { return v < 0 ? -1 : static_cast<int>(v) / 64; }
     int columns, rows;
     std::vector<std::vector<size_t>> cells;  // row by row
 };

@@ -1,5 +1,6 @@
 #include "decoder/PerspectiveTransform.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -56,13 +57,64 @@ Normalisation normalisationOf(const std::vector<PerspectiveTransform::Pair>& pai
     return n;
 }
 
+using Matrix = std::array<double, 9>;
+
+double determinant(const Matrix& m) {
+    return m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) + m[2] * (m[3] * m[7] - m[4] * m[6]);
+}
+
+// The transform taking the unit square's corners (0, 0), (1, 0), (1, 1), (0, 1) to q[0..3], in
+// closed form; nullopt when three of them lie on a line.
+std::optional<Matrix> fromUnitSquare(const std::array<PicturePoint, 4>& q) {
+    const double dx1 = q[1].x - q[2].x, dx2 = q[3].x - q[2].x, dx3 = q[0].x - q[1].x + q[2].x - q[3].x;
+    const double dy1 = q[1].y - q[2].y, dy2 = q[3].y - q[2].y, dy3 = q[0].y - q[1].y + q[2].y - q[3].y;
+    const double den = dx1 * dy2 - dx2 * dy1;
+    const double size = dx1 * dx1 + dy1 * dy1 + dx2 * dx2 + dy2 * dy2;
+    if (!(std::abs(den) > 1e-12 * size)) return std::nullopt;
+    // The perspective terms make the image of (1, 1) land on q[2].
+    const double g = (dx3 * dy2 - dx2 * dy3) / den, h = (dx1 * dy3 - dx3 * dy1) / den;
+    const Matrix m = {q[1].x - q[0].x + g * q[1].x, q[3].x - q[0].x + h * q[3].x, q[0].x,
+                      q[1].y - q[0].y + g * q[1].y, q[3].y - q[0].y + h * q[3].y, q[0].y,
+                      g, h, 1};
+    // Three corners on a line give a map onto that line.
+    double largest = 0;
+    for (const double v : m) largest = std::max(largest, std::abs(v));
+    if (!(std::abs(determinant(m)) > 1e-12 * largest * largest * largest)) return std::nullopt;
+    return m;
+}
+
+std::optional<Matrix> inverse(const Matrix& m) {
+    const double det = determinant(m);
+    if (!(std::abs(det) > 0)) return std::nullopt;
+    const Matrix adjugate = {m[4] * m[8] - m[5] * m[7], m[2] * m[7] - m[1] * m[8], m[1] * m[5] - m[2] * m[4],
+                             m[5] * m[6] - m[3] * m[8], m[0] * m[8] - m[2] * m[6], m[2] * m[3] - m[0] * m[5],
+                             m[3] * m[7] - m[4] * m[6], m[1] * m[6] - m[0] * m[7], m[0] * m[4] - m[1] * m[3]};
+    Matrix result;
+    for (int i = 0; i < 9; ++i) result[i] = adjugate[i] / det;
+    return result;
+}
+
 }  // namespace
 
 std::optional<PerspectiveTransform> PerspectiveTransform::fromQuads(const std::array<PicturePoint, 4>& from,
                                                                     const std::array<PicturePoint, 4>& to) {
-    std::vector<Pair> pairs;
-    for (int i = 0; i < 4; ++i) pairs.push_back({from[i], to[i], 1});
-    return fit(pairs);
+    // Through the unit square: to's map after the inverse of from's. Every ring traced and every
+    // orientation tried as a Micro QR origin takes one, so no equations are solved for it.
+    const std::optional<Matrix> squareToFrom = fromUnitSquare(from), squareToTo = fromUnitSquare(to);
+    if (!squareToFrom || !squareToTo) return std::nullopt;
+    const std::optional<Matrix> fromToSquare = inverse(*squareToFrom);
+    if (!fromToSquare) return std::nullopt;
+    Matrix m{};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            for (int k = 0; k < 3; ++k) m[r * 3 + c] += (*squareToTo)[r * 3 + k] * (*fromToSquare)[k * 3 + c];
+    if (std::abs(m[8]) > 1e-12 * (std::abs(m[6]) + std::abs(m[7]))) {
+        const double scale = 1 / m[8];
+        for (double& v : m) v *= scale;
+    }
+    for (const double v : m)
+        if (!std::isfinite(v)) return std::nullopt;
+    return PerspectiveTransform(m);
 }
 
 std::optional<PerspectiveTransform> PerspectiveTransform::fit(const std::vector<Pair>& pairs) {
