@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -266,50 +267,44 @@ bool render(const SymbolRenderer& renderer, OutputType type, bool toTerminal, st
     return error.empty();
 }
 
-// Copies an encoder's modules[x][y] row by row.
-template <typename Encoder>
-void copyModules(const Encoder& encoder, int width, int height, std::vector<uint8_t>& modules) {
-    modules.assign(static_cast<size_t>(width) * height, 0);
+// Runs one encoder on the bytes and draws its matrix as the options ask; nothing, with the
+// encoder's reason, when they do not fit.
+template <typename Encoder, typename... Arguments>
+std::optional<SymbolRenderer> encodeWith(const EncodeOptions& options, std::string& error, Arguments... arguments) {
+    const auto encoder = std::make_unique<Encoder>();
+    if (!encoder->encode(arguments...)) {
+        error = encoder->describeFailure();
+        return std::nullopt;
+    }
+    int width = 0;
+    int height = 0;
+    if constexpr (requires { encoder->width; }) {
+        width = encoder->width;
+        height = encoder->height;
+    } else {
+        width = height = encoder->side;
+    }
+    std::vector<uint8_t> dark(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) modules[static_cast<size_t>(y) * width + x] = encoder.modules[x][y];
+        for (int x = 0; x < width; ++x) dark[static_cast<size_t>(y) * width + x] = encoder->modules[x][y];
+    return SymbolRenderer(width, height, std::move(dark), options.scale, options.quietZone);
 }
 
-// Encodes the bytes as the options ask; false with the encoder's reason when they do not fit.
-bool encodeSymbol(const EncodeOptions& options, const std::string& bytes, std::vector<uint8_t>& modules, int& width,
-                  int& height, std::string& error) {
+std::optional<SymbolRenderer> encodeSymbol(const EncodeOptions& options, const std::string& bytes, std::string& error) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
     const int autoExtend = options.strictVersion ? 0 : 1;
-    if (options.kind == SymbolKind::Rmqr) {
-        auto encoder = std::make_unique<CRMQREncoder>();
-        if (!encoder->encode(options.level == 3 ? 1 : 0, options.rmqrHeight, options.rmqrWidth, autoExtend, data, length,
-                             options.encoding)) {
-            error = encoder->describeFailure();
-            return false;
-        }
-        width = encoder->width;
-        height = encoder->height;
-        copyModules(*encoder, width, height, modules);
-        return true;
+    switch (options.kind) {
+        case SymbolKind::Rmqr:
+            return encodeWith<CRMQREncoder>(options, error, options.level == 3 ? 1 : 0, options.rmqrHeight,
+                                            options.rmqrWidth, autoExtend, data, length, options.encoding);
+        case SymbolKind::MicroQr:
+            return encodeWith<CMicroQREncoder>(options, error, options.level, options.version, autoExtend,
+                                               options.mask, data, length, options.encoding);
+        case SymbolKind::Qr: break;
     }
-    if (options.kind == SymbolKind::MicroQr) {
-        auto encoder = std::make_unique<CMicroQREncoder>();
-        if (!encoder->encode(options.level, options.version, autoExtend, options.mask, data, length, options.encoding)) {
-            error = encoder->describeFailure();
-            return false;
-        }
-        width = height = encoder->side;
-        copyModules(*encoder, width, height, modules);
-        return true;
-    }
-    auto encoder = std::make_unique<CQREncoder>();
-    if (!encoder->encode(options.level, options.version, autoExtend, options.mask, data, length, options.encoding)) {
-        error = encoder->describeFailure();
-        return false;
-    }
-    width = height = encoder->side;
-    copyModules(*encoder, width, height, modules);
-    return true;
+    return encodeWith<CQREncoder>(options, error, options.level, options.version, autoExtend, options.mask, data,
+                                  length, options.encoding);
 }
 
 }  // namespace
@@ -327,18 +322,15 @@ int runEncode(int argc, char** argv) {
         return kExitFailure;
     }
 
-    std::vector<uint8_t> modules;
-    int width = 0;
-    int height = 0;
-    if (!encodeSymbol(options, bytes, modules, width, height, error)) {
+    const std::optional<SymbolRenderer> renderer = encodeSymbol(options, bytes, error);
+    if (!renderer) {
         printError(error);
         return kExitFailure;
     }
 
     const bool toStdout = options.output.empty() || options.output == "-";
-    const SymbolRenderer renderer(width, height, std::move(modules), options.scale, options.quietZone);
     std::string out;
-    if (!render(renderer, options.type, toStdout && ::isatty(STDOUT_FILENO), out, error)) {
+    if (!render(*renderer, options.type, toStdout && ::isatty(STDOUT_FILENO), out, error)) {
         printError(error);
         return kExitFailure;
     }

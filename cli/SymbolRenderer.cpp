@@ -2,15 +2,6 @@
 
 #include <utility>
 
-#include "encoder/QR_Encode.h"
-
-SymbolRenderer::SymbolRenderer(const CQREncoder& encoder, int scale, int quietZone)
-    : width_(encoder.side), height_(encoder.side), scale_(scale), quietZone_(quietZone),
-      dark_(static_cast<size_t>(width_) * height_) {
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) dark_[static_cast<size_t>(y) * width_ + x] = encoder.modules[x][y];
-}
-
 SymbolRenderer::SymbolRenderer(int width, int height, std::vector<uint8_t> dark, int scale, int quietZone)
     : width_(width), height_(height), scale_(scale), quietZone_(quietZone), dark_(std::move(dark)) {}
 

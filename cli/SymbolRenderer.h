@@ -9,12 +9,8 @@
 
 #include "platform/imaging.h"
 
-class CQREncoder;
-
 class SymbolRenderer {
 public:
-    // Copies the matrix of a successful encode.
-    SymbolRenderer(const CQREncoder& encoder, int scale, int quietZone);
     // `dark` holds width x height modules row by row from the top, 1 = dark.
     SymbolRenderer(int width, int height, std::vector<uint8_t> dark, int scale, int quietZone);
 

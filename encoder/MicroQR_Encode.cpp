@@ -46,25 +46,17 @@ std::string CMicroQREncoder::symbolName(int forVersion, int level) {
 
 int CMicroQREncoder::encode(int level, int requestedVersion, int autoExtend, int mask, const unsigned char* source,
                             int length, TextEncoding encoding) {
-    failure = FailureInfo{};
-    failure.sourceBytes = length;
-    if (level < 0 || level > 2 || requestedVersion < 0 || requestedVersion > 4 || mask < -1 || mask > 3 ||
-        length < 0 || (source == nullptr && length > 0)) {
-        return fail(Failure::InvalidArgument);
-    }
+    const bool inRange = level >= 0 && level <= 2 && requestedVersion >= 0 && requestedVersion <= 4 && mask >= -1 &&
+                         mask <= 3;
+    if (!failure.start(inRange, level, source, length)) return 0;
     ecLevel = level;
     textEncoding_ = encoding;
-    if (length == 0) return fail(Failure::EmptyInput);
     if (requestedVersion != 0 && microqr::symbolNumber(requestedVersion, level) < 0) {
-        failure.version = requestedVersion;
-        return fail(Failure::LevelNotInVersion);
+        failure.symbol = requestedVersion;
+        return failure.fail(Failure::LevelNotInVersion);
     }
-    const int m4 = microqr::symbolNumber(4, level);
-    if (length > kMaxSourceLength) {
-        failure.version = 4;
-        failure.capacityBits = microqr::kSymbols[m4].dataBits;
-        return fail(Failure::TooLong);
-    }
+    const int m4Capacity = microqr::kSymbols[microqr::symbolNumber(4, level)].dataBits;
+    if (length > kMaxSourceLength) return failure.tooLong(4, m4Capacity);
 
     int fitting = 0;
     int usedBits = -1;
@@ -74,18 +66,11 @@ int CMicroQREncoder::encode(int level, int requestedVersion, int autoExtend, int
         usedBits = packFor(v, microqr::kSymbols[n].dataBits, source, length);
         if (usedBits != -1) fitting = v;
     }
-    if (fitting == 0) {
-        failure.version = 4;
-        failure.capacityBits = microqr::kSymbols[m4].dataBits;
-        failure.neededBits = neededBits(4, source, length);
-        return fail(Failure::TooLong);
-    }
+    if (fitting == 0) return failure.tooLong(4, m4Capacity, neededBits(4, source, length));
     if (requestedVersion != 0 && fitting != requestedVersion && !autoExtend) {
-        failure.version = requestedVersion;
-        failure.capacityBits = microqr::kSymbols[microqr::symbolNumber(requestedVersion, level)].dataBits;
-        failure.neededBits = neededBits(requestedVersion, source, length);
-        failure.fittingVersion = fitting;
-        return fail(Failure::VersionTooSmall);
+        return failure.versionTooSmall(requestedVersion,
+                                       microqr::kSymbols[microqr::symbolNumber(requestedVersion, level)].dataBits,
+                                       neededBits(requestedVersion, source, length), fitting);
     }
     version = fitting;
     symbolNumber_ = microqr::symbolNumber(version, level);
@@ -94,11 +79,6 @@ int CMicroQREncoder::encode(int level, int requestedVersion, int autoExtend, int
     addTerminatorAndPadding(usedBits);
     buildMatrix();
     return 1;
-}
-
-int CMicroQREncoder::fail(Failure kind) {
-    failure.kind = kind;
-    return 0;
 }
 
 int CMicroQREncoder::packFor(int forVersion, int capacityBits, const unsigned char* source, int length) {
@@ -115,38 +95,24 @@ int CMicroQREncoder::neededBits(int forVersion, const unsigned char* source, int
     const qrenc::ModeScheme scheme = schemeOf(forVersion);
     if (!qrenc::planSegments(scheme, textEncoding_, source, length, {segmentModes_, segmentLengths_, segmentCount_}))
         return 0;
-    int bits = 0;
-    for (int i = 0; i < segmentCount_; ++i) bits += qrenc::segmentBitLength(scheme, segmentModes_[i], segmentLengths_[i]);
-    return bits;
+    return qrenc::segmentsBitLength(scheme, segmentModes_, segmentLengths_, segmentCount_);
 }
 
 std::string CMicroQREncoder::describeFailure() const {
-    const FailureInfo& f = failure;
-    const auto number = [](int n) { return std::to_string(n); };
-    switch (f.kind) {
-        case Failure::None: return {};
-        case Failure::InvalidArgument: return "invalid encoder arguments";
-        case Failure::EmptyInput: return "no data to encode";
-        case Failure::LevelNotInVersion:
-            if (f.version == 1) return "M1 only detects errors: it has no level M or Q (use level L)";
-            return std::string("M") + number(f.version) + " has no level " + kLevelNames[ecLevel] +
-                   (f.version == 4 ? "" : " (it has L and M)");
-        case Failure::TooLong:
-        case Failure::VersionTooSmall: break;
-    }
-    const std::string symbol = symbolName(f.version, ecLevel);
-    std::string text = "data too long for " + symbol + ": " + number(f.sourceBytes) + " bytes";
-    if (f.kind == Failure::TooLong && f.neededBits == 0) {
-        text += ", more than any Micro QR symbol holds (" + number(kMaxSourceLength) + " digits at most)";
-    } else if (f.neededBits == 0) {
-        text += f.version == 1 ? " that are not all digits (M1 holds digits only)"
-                               : " that are not all digits and upper-case letters (M2 holds no other characters)";
-    } else {
-        text += " need " + number(f.neededBits) + " data bits, the symbol holds " + number(f.capacityBits);
-    }
-    if (f.kind == Failure::VersionTooSmall)
-        text += "; " + symbolName(f.fittingVersion, ecLevel) + " is the smallest that fits";
-    return text;
+    static constexpr EncodeFailure::Wording kWording{
+        symbolName,
+        [](int fitting, int, int level) { return symbolName(fitting, level) + " is the smallest that fits"; },
+        "Micro QR symbol", kMaxSourceLength, "data bits",
+        [](int version) -> std::string {
+            return version == 1 ? " that are not all digits (M1 holds digits only)"
+                                : " that are not all digits and upper-case letters (M2 holds no other characters)";
+        },
+        [](int version, int level) -> std::string {
+            if (version == 1) return "M1 only detects errors: it has no level M or Q (use level L)";
+            return "M" + std::to_string(version) + " has no level " + kLevelNames[level] +
+                   (version == 4 ? "" : " (it has L and M)");
+        }};
+    return failure.describe(kWording);
 }
 
 // The terminator (cut short where the symbol ends), zeros to the codeword boundary, then the

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "encoder/EncodeFailure.h"
 #include "encoder/QR_Encode.h"
 
 class CMicroQREncoder {
@@ -21,21 +22,9 @@ public:
 
     using TextEncoding = CQREncoder::TextEncoding;
 
-    // Why the last encode returned 0. LevelNotInVersion: the requested version lacks the level
-    // (M1 has none beyond error detection, M2 and M3 have L and M, M4 L, M and Q).
-    enum class Failure { None, InvalidArgument, EmptyInput, TooLong, VersionTooSmall, LevelNotInVersion };
-    struct FailureInfo {
-        Failure kind = Failure::None;
-        int32_t sourceBytes = 0;
-        // The symbol that was too small (M4, or the requested version without automatic
-        // extension), its data bits at the level and what the source needs in it (0 when the
-        // source needs a mode that version lacks, or is longer than any Micro QR symbol holds).
-        int32_t version = 0;
-        int32_t capacityBits = 0;
-        int32_t neededBits = 0;
-        // For VersionTooSmall: the smallest version that holds the source.
-        int32_t fittingVersion = 0;
-    };
+    // Why the last encode returned 0 (`failure.kind`). LevelNotInVersion: the requested version
+    // lacks the level (M1 has none beyond error detection, M2 and M3 have L and M, M4 L, M and Q).
+    using Failure = EncodeFailure::Kind;
 
     // Encodes `length` bytes of `source` at `ecLevel` (0 = L, 1 = M, 2 = Q). `version` 0 chooses
     // the smallest fitting version that has the level; 1..4 asks for M1..M4, and a larger one is
@@ -55,7 +44,7 @@ public:
     int32_t version = 0;
     int32_t maskPattern = 0;
     int32_t side = 0;
-    FailureInfo failure;
+    EncodeFailure failure;
     unsigned char modules[kMaxSide][kMaxSide];
 
 private:
@@ -63,7 +52,6 @@ private:
     static constexpr unsigned char kDarkFunction = 0x10;
     static constexpr unsigned char kDataBit = 0x02;
 
-    int fail(Failure kind);
     // Plans and packs the source for `forVersion` into dataStream; returns the bits, or -1 when
     // the version lacks a mode the source needs or the bits pass `capacityBits`.
     int packFor(int forVersion, int capacityBits, const unsigned char* source, int length);

@@ -33,36 +33,22 @@ constexpr int kFormatLevelBits[4] = {1, 0, 3, 2};
 
 int CQREncoder::encode(int level, int requestedVersion, int autoExtend, int mask, const unsigned char* source,
                        int length, TextEncoding encoding) {
-    failure = FailureInfo{};
-    failure.sourceBytes = length;
-    if (level < 0 || level > 3 || requestedVersion < 0 || requestedVersion > 40 || mask < -1 || mask > 7 ||
-        length < 0 || (source == nullptr && length > 0)) {
-        return fail(Failure::InvalidArgument);
-    }
+    const bool inRange = level >= 0 && level <= 3 && requestedVersion >= 0 && requestedVersion <= 40 && mask >= -1 &&
+                         mask <= 7;
+    if (!failure.start(inRange, level, source, length)) return 0;
     ecLevel = level;
     maskPattern = mask;
     textEncoding = encoding;
-    if (length == 0) return fail(Failure::EmptyInput);
-    if (length > kMaxSourceLength) {
-        failure.version = 40;
-        failure.capacityCodewords = kVersionTable[40].dataCodewords[level];
-        return fail(Failure::TooLong);
-    }
+    if (length > kMaxSourceLength) return failure.tooLong(40, kVersionTable[40].dataCodewords[level]);
 
     const int fitting = chooseVersion(requestedVersion, source, length);
     if (fitting == 0) {
-        failure.version = 40;
-        failure.capacityCodewords = kVersionTable[40].dataCodewords[level];
-        failure.neededCodewords = neededCodewords(source, length, 40);
-        return fail(Failure::TooLong);
+        return failure.tooLong(40, kVersionTable[40].dataCodewords[level], neededCodewords(source, length, 40));
     }
     if (requestedVersion == 0 || requestedVersion < fitting) {
         if (requestedVersion != 0 && !autoExtend) {
-            failure.version = requestedVersion;
-            failure.capacityCodewords = kVersionTable[requestedVersion].dataCodewords[level];
-            failure.neededCodewords = neededCodewords(source, length, requestedVersion);
-            failure.fittingVersion = fitting;
-            return fail(Failure::VersionTooSmall);
+            return failure.versionTooSmall(requestedVersion, kVersionTable[requestedVersion].dataCodewords[level],
+                                           neededCodewords(source, length, requestedVersion), fitting);
         }
         version = fitting;
     } else {
@@ -76,40 +62,20 @@ int CQREncoder::encode(int level, int requestedVersion, int autoExtend, int mask
     return 1;
 }
 
-int CQREncoder::fail(Failure kind) {
-    failure.kind = kind;
-    return 0;
-}
-
 // The data codewords the source takes in `forVersion`'s group, from the segment costs: they are
 // known even when the stream overflowed.
 int CQREncoder::neededCodewords(const unsigned char* source, int length, int forVersion) {
     const int group = versionGroup(forVersion);
     segmentAndPack(source, length, group);
-    int bits = 0;
-    for (int i = 0; i < segmentCount; ++i) bits += segmentBitLength(segmentModes[i], segmentLengths[i], group);
-    return (bits + 7) / 8;
+    return (qrenc::segmentsBitLength(qrenc::qrModeScheme(group), segmentModes, segmentLengths, segmentCount) + 7) / 8;
 }
 
 std::string CQREncoder::describeFailure() const {
-    static constexpr char kLevelNames[] = "LMQH";
-    const FailureInfo& f = failure;
-    const auto number = [](int n) { return std::to_string(n); };
-    switch (f.kind) {
-        case Failure::None: return {};
-        case Failure::InvalidArgument: return "invalid encoder arguments";
-        case Failure::EmptyInput: return "no data to encode";
-        case Failure::TooLong:
-        case Failure::VersionTooSmall: break;
-    }
-    std::string text = "data too long for version " + number(f.version) + " at level " + kLevelNames[ecLevel] + ": " +
-                       number(f.sourceBytes) + " bytes";
-    if (f.neededCodewords == 0) {
-        return text + ", more than any symbol holds (" + number(kMaxSourceLength) + " digits at most)";
-    }
-    text += " need " + number(f.neededCodewords) + " data codewords, the symbol holds " + number(f.capacityCodewords);
-    if (f.kind == Failure::VersionTooSmall) text += "; version " + number(f.fittingVersion) + " is the smallest that fits";
-    return text;
+    static constexpr EncodeFailure::Wording kWording{
+        [](int version, int level) { return "version " + std::to_string(version) + " at level " + "LMQH"[level]; },
+        [](int fitting, int, int) { return "version " + std::to_string(fitting) + " is the smallest that fits"; },
+        "symbol", kMaxSourceLength, "data codewords"};
+    return failure.describe(kWording);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "encoder/EncodeFailure.h"
+
 class CQREncoder {
 public:
     // Sizes of the working storage, all for version 40.
@@ -42,20 +44,8 @@ public:
     // UTF-8 multi-byte sequence is ASCII).
     enum class TextEncoding { Utf8, Gbk, ShiftJis };
 
-    // Why the last encode returned 0.
-    enum class Failure { None, InvalidArgument, EmptyInput, TooLong, VersionTooSmall };
-    struct FailureInfo {
-        Failure kind = Failure::None;
-        int32_t sourceBytes = 0;
-        // The symbol that was too small: version 40, or the requested version without automatic
-        // extension; its data codewords at the level, and what the source needs in it (0 when the
-        // source is longer than any symbol holds and was not segmented).
-        int32_t version = 0;
-        int32_t capacityCodewords = 0;
-        int32_t neededCodewords = 0;
-        // For VersionTooSmall: the smallest version that holds the source.
-        int32_t fittingVersion = 0;
-    };
+    // Why the last encode returned 0 (`failure.kind`).
+    using Failure = EncodeFailure::Kind;
 
     CQREncoder() {}
     ~CQREncoder() {}
@@ -117,7 +107,7 @@ public:
 
     int32_t ecLevel;
     TextEncoding textEncoding = TextEncoding::Utf8;
-    FailureInfo failure;
+    EncodeFailure failure;
     int32_t version;
     int32_t maskPattern;
     int32_t side;
@@ -132,7 +122,6 @@ public:
     unsigned char rsWork[kMaxBlockCodewords];
 
 private:
-    int fail(Failure kind);
     int neededCodewords(const unsigned char* source, int length, int version);
     int chooseMaskPattern() const;
     void addTerminatorAndPadding();

@@ -52,8 +52,6 @@ int formatInformation(int level, int sizeIndex, int mask) {
     return (data * 4096 + r) ^ mask;
 }
 
-constexpr const char kLevelNames[] = "MH";
-
 }  // namespace
 
 int CRMQREncoder::sizeIndexOf(int forHeight, int forWidth) {
@@ -68,18 +66,13 @@ std::string CRMQREncoder::sizeName(int index) {
 
 int CRMQREncoder::encode(int level, int requestedHeight, int requestedWidth, int autoExtend,
                          const unsigned char* source, int length, TextEncoding encoding) {
-    failure = FailureInfo{};
-    failure.sourceBytes = length;
     const bool heightKnown = std::any_of(std::begin(rmqr::kSizes), std::end(rmqr::kSizes),
                                          [&](const rmqr::SizeInfo& s) { return s.height == requestedHeight; });
     const bool sizeValid = (requestedHeight == 0 && requestedWidth == 0) || (heightKnown && requestedWidth == 0) ||
                            sizeIndexOf(requestedHeight, requestedWidth) >= 0;
-    if (level < 0 || level > 1 || !sizeValid || length < 0 || (source == nullptr && length > 0)) {
-        return fail(Failure::InvalidArgument);
-    }
+    if (!failure.start(level >= 0 && level <= 1 && sizeValid, level, source, length)) return 0;
     ecLevel = level;
     textEncoding_ = encoding;
-    if (length == 0) return fail(Failure::EmptyInput);
 
     // The sizes to try, in order.
     int candidates[rmqr::kSizeCount];
@@ -92,11 +85,8 @@ int CRMQREncoder::encode(int level, int requestedHeight, int requestedWidth, int
         candidates[candidateCount++] = i;
     }
     const int largest = candidates[candidateCount - 1];
-    if (length > kMaxSourceLength) {
-        failure.sizeIndex = largest;
-        failure.capacityCodewords = rmqr::kSizes[largest].dataCodewords[level];
-        return fail(Failure::TooLong);
-    }
+    const int largestCapacity = rmqr::kSizes[largest].dataCodewords[level];
+    if (length > kMaxSourceLength) return failure.tooLong(largest, largestCapacity);
 
     int chosen = -1;
     int usedBits = -1;
@@ -105,22 +95,19 @@ int CRMQREncoder::encode(int level, int requestedHeight, int requestedWidth, int
         if (usedBits != -1) chosen = candidates[c];
     }
     if (chosen < 0) {
-        failure.sizeIndex = largest;
-        failure.capacityCodewords = rmqr::kSizes[largest].dataCodewords[level];
-        failure.neededCodewords = neededCodewords(largest, source, length);
-        if (requested >= 0 && !autoExtend) {
-            // The narrowest size of this height that fits, else the least area of any.
-            for (int pass = 0; pass < 2 && failure.fittingSizeIndex < 0; ++pass)
-                for (int i : kSizesByArea.order) {
-                    if (pass == 0 && rmqr::kSizes[i].height != requestedHeight) continue;
-                    if (packFor(i, 8 * rmqr::kSizes[i].dataCodewords[level], source, length) != -1) {
-                        failure.fittingSizeIndex = i;
-                        break;
-                    }
+        const int needed = neededCodewords(largest, source, length);
+        if (requested < 0 || autoExtend) return failure.tooLong(largest, largestCapacity, needed);
+        // The narrowest size of this height that fits, else the least area of any.
+        int fitting = -1;
+        for (int pass = 0; pass < 2 && fitting < 0; ++pass)
+            for (int i : kSizesByArea.order) {
+                if (pass == 0 && rmqr::kSizes[i].height != requestedHeight) continue;
+                if (packFor(i, 8 * rmqr::kSizes[i].dataCodewords[level], source, length) != -1) {
+                    fitting = i;
+                    break;
                 }
-            return fail(Failure::SizeTooSmall);
-        }
-        return fail(Failure::TooLong);
+            }
+        return failure.versionTooSmall(largest, largestCapacity, needed, fitting);
     }
 
     sizeIndex = chosen;
@@ -138,11 +125,6 @@ int CRMQREncoder::encode(int level, int requestedHeight, int requestedWidth, int
     return 1;
 }
 
-int CRMQREncoder::fail(Failure kind) {
-    failure.kind = kind;
-    return 0;
-}
-
 int CRMQREncoder::packFor(int forSize, int capacityBits, const unsigned char* source, int length) {
     const qrenc::ModeScheme scheme = schemeOf(forSize);
     qrenc::planSegments(scheme, textEncoding_, source, length, {segmentModes_, segmentLengths_, segmentCount_});
@@ -154,35 +136,21 @@ int CRMQREncoder::packFor(int forSize, int capacityBits, const unsigned char* so
 int CRMQREncoder::neededCodewords(int forSize, const unsigned char* source, int length) {
     const qrenc::ModeScheme scheme = schemeOf(forSize);
     qrenc::planSegments(scheme, textEncoding_, source, length, {segmentModes_, segmentLengths_, segmentCount_});
-    int bits = 0;
-    for (int i = 0; i < segmentCount_; ++i) bits += qrenc::segmentBitLength(scheme, segmentModes_[i], segmentLengths_[i]);
-    return (bits + 7) / 8;
+    return (qrenc::segmentsBitLength(scheme, segmentModes_, segmentLengths_, segmentCount_) + 7) / 8;
 }
 
 std::string CRMQREncoder::describeFailure() const {
-    const FailureInfo& f = failure;
-    const auto number = [](int n) { return std::to_string(n); };
-    switch (f.kind) {
-        case Failure::None: return {};
-        case Failure::InvalidArgument: return "invalid encoder arguments";
-        case Failure::EmptyInput: return "no data to encode";
-        case Failure::TooLong:
-        case Failure::SizeTooSmall: break;
-    }
-    std::string text = "data too long for " + sizeName(f.sizeIndex) + " at level " + kLevelNames[ecLevel] + ": " +
-                       number(f.sourceBytes) + " bytes";
-    if (f.neededCodewords == 0) {
-        return text + ", more than any rMQR symbol holds (" + number(kMaxSourceLength) + " digits at most)";
-    }
-    text += " need " + number(f.neededCodewords) + " data codewords, the symbol holds " + number(f.capacityCodewords);
-    if (f.kind == Failure::SizeTooSmall) {
-        if (f.fittingSizeIndex < 0) return text + "; no rMQR symbol holds them";
-        const rmqr::SizeInfo& requested = rmqr::kSizes[f.sizeIndex];
-        const bool sameHeight = rmqr::kSizes[f.fittingSizeIndex].height == requested.height;
-        text += "; " + sizeName(f.fittingSizeIndex) + " is the smallest that fits" +
-                (sameHeight ? " at height " + number(requested.height) : "");
-    }
-    return text;
+    static constexpr EncodeFailure::Wording kWording{
+        [](int size, int level) { return sizeName(size) + " at level " + "MH"[level]; },
+        [](int fitting, int requested, int) -> std::string {
+            if (fitting < 0) return "no rMQR symbol holds them";
+            const int requestedHeight = rmqr::kSizes[requested].height;
+            return sizeName(fitting) + " is the smallest that fits" +
+                   (rmqr::kSizes[fitting].height == requestedHeight ? " at height " + std::to_string(requestedHeight)
+                                                                     : "");
+        },
+        "rMQR symbol", kMaxSourceLength, "data codewords"};
+    return failure.describe(kWording);
 }
 
 // The terminator (cut short where the symbol ends), zeros to the codeword boundary, then the

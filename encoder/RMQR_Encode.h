@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "encoder/EncodeFailure.h"
 #include "encoder/QR_Encode.h"
 
 class CRMQREncoder {
@@ -24,18 +25,10 @@ public:
 
     using TextEncoding = CQREncoder::TextEncoding;
 
-    enum class Failure { None, InvalidArgument, EmptyInput, TooLong, SizeTooSmall };
-    struct FailureInfo {
-        Failure kind = Failure::None;
-        int32_t sourceBytes = 0;
-        // The largest size tried (the requested one without automatic extension); its data
-        // codewords at the level and what the source needs in it (0 when not segmented).
-        int32_t sizeIndex = 0;
-        int32_t capacityCodewords = 0;
-        int32_t neededCodewords = 0;
-        // For SizeTooSmall: the narrowest size of the same height that holds the source, or -1.
-        int32_t fittingSizeIndex = -1;
-    };
+    // Why the last encode returned 0 (`failure.kind`). A failure's symbols are size numbers; a
+    // requested size too small names the narrowest of its height that fits, else the size of
+    // least area that does.
+    using Failure = EncodeFailure::Kind;
 
     // Encodes `length` bytes of `source` at `ecLevel` (0 = M, 1 = H). `height` and `width` 0
     // choose the size of least area that holds the source; a height alone (7, 9 .. 17) chooses
@@ -57,14 +50,13 @@ public:
     int32_t sizeIndex = 0;
     int32_t width = 0;
     int32_t height = 0;
-    FailureInfo failure;
+    EncodeFailure failure;
     unsigned char modules[kMaxWidth][kMaxHeight];
 
 private:
     static constexpr unsigned char kFunction = 0x20;
     static constexpr unsigned char kDataBit = 0x02;
 
-    int fail(Failure kind);
     // Plans and packs the source for a size's count widths into dataStream; returns the bits,
     // or -1 when they pass `capacityBits`.
     int packFor(int forSize, int capacityBits, const unsigned char* source, int length);

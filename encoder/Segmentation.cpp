@@ -167,6 +167,12 @@ int segmentBitLength(const ModeScheme& scheme, int mode, int length) {
     }
 }
 
+int segmentsBitLength(const ModeScheme& scheme, const unsigned char* modes, const int32_t* lengths, int count) {
+    int bits = 0;
+    for (int i = 0; i < count; ++i) bits += segmentBitLength(scheme, modes[i], lengths[i]);
+    return bits;
+}
+
 bool planSegments(const ModeScheme& scheme, CQREncoder::TextEncoding encoding, const unsigned char* source, int length,
                   SegmentList segments) {
     classifySegments(scheme, encoding, source, length, segments);

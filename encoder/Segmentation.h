@@ -30,6 +30,8 @@ struct SegmentList {
 
 // Bits one segment of `length` source bytes needs, its header included.
 int segmentBitLength(const ModeScheme& scheme, int mode, int length);
+// Bits all `count` segments need, headers included.
+int segmentsBitLength(const ModeScheme& scheme, const unsigned char* modes, const int32_t* lengths, int count);
 
 // Classifies (as `encoding` says), merges and absorbs into 8-bit segments where that is
 // shorter. Returns false when some segment needs a mode the scheme lacks (the source then
