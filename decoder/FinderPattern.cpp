@@ -136,11 +136,11 @@ bool confirm(const BitMatrix& bits, double x, int y, double rowTotal, uint8_t in
 }
 
 // The candidates found so far, looked up by position in cells of 64 pixels. A picture made to
-// hold more patterns than any symbol needs stops adding them at tuning::kMaxTrackedFinders.
+// hold more patterns than any symbol needs stops adding them at `limit`.
 class CandidateList {
 public:
-    CandidateList(int width, int height)
-        : columns(cell(width) + 1), rows(cell(height) + 1), cells(static_cast<size_t>(columns) * rows) {}
+    CandidateList(int width, int height, size_t limit)
+        : limit(limit), columns(cell(width) + 1), rows(cell(height) + 1), cells(static_cast<size_t>(columns) * rows) {}
 
     // The candidate that a hit at (x, y) of `moduleSize` belongs to, if any.
     FinderCandidate* near(double x, double y, double moduleSize) {
@@ -161,7 +161,7 @@ public:
     }
 
     // Whether the list takes no more patterns: a hit outside those tracked is not worth checking.
-    bool full() const { return list.size() >= static_cast<size_t>(tuning::kMaxTrackedFinders); }
+    bool full() const { return list.size() >= limit; }
 
     void add(const FinderCandidate& hit) {
         FinderCandidate* c = near(hit.centre.x, hit.centre.y, hit.moduleSize);
@@ -191,6 +191,7 @@ public:
 private:
     // Negative positions (a reach past the picture's edge) all fall before the first cell.
     static int cell(double v) { return v < 0 ? -1 : static_cast<int>(v) / 64; }
+    size_t limit;
     int columns, rows;
     std::vector<std::vector<size_t>> cells;  // row by row
 };
@@ -263,7 +264,8 @@ double FinderCandidate::moduleAlong(PicturePoint direction) const {
 }
 
 FinderSearch findFinderPatterns(const BitMatrix& bits, size_t cap, int rowStep) {
-    CandidateList found[2] = {{bits.width(), bits.height()}, {bits.width(), bits.height()}};  // [0]: light on dark, [1]: dark on light
+    const size_t limit = std::max<size_t>(tuning::kLeastTrackedFinders, tuning::kTrackedPerCandidate * cap);
+    CandidateList found[2] = {{bits.width(), bits.height(), limit}, {bits.width(), bits.height(), limit}};  // [0]: light on dark, [1]: dark on light
     rowStep = std::max(1, rowStep);
     for (int y = rowStep / 2; y < bits.height(); y += rowStep) scanRow(bits, y, found);
     FinderSearch search;

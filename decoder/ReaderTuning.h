@@ -40,9 +40,12 @@ constexpr int kCentreRatioFrom = 14;
 constexpr double kDiagonalTolerance = 0.9;
 // Tilt shortens one direction: a pattern's height may be 0.4 to 2.5 times its width in the row.
 constexpr double kMostFinderStretch = 2.5;
-// Distinct patterns tracked per polarity: a picture made of finder patterns cannot grow the
-// list (and the time) without bound.
-constexpr int kMaxTrackedFinders = 4096;
+// Distinct patterns tracked per polarity: at least kLeastTrackedFinders, and kTrackedPerCandidate
+// per candidate kept (kMinCandidates, kPixelsPerCandidate), so that a picture made of finder-like
+// patterns (a weave, a knit) stops checking new ones soon, while a large sheet of symbols keeps
+// all of its own. Pictures read in the corpus track at most about 400.
+constexpr int kLeastTrackedFinders = 1024;
+constexpr int kTrackedPerCandidate = 8;
 // Candidates kept per polarity and bit image: at least this many, and one per this many pixels of
 // a larger picture, so a sheet of many symbols keeps all its patterns while noise stays bounded.
 constexpr int kMinCandidates = 40;
