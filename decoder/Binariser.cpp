@@ -92,7 +92,9 @@ BitMatrix binariseLocal(const GreyImage& grey, int evenRange, BitMatrix storage)
     for (int y = 0; y < grey.height; ++y) {
         if (y % kBlock == 0) {
             const int* rowThresholds = thresholds.data() + static_cast<size_t>(y / kBlock) * bw;
-            for (int x = 0; x < width; ++x) rowLevels[x] = static_cast<uint8_t>(std::clamp(rowThresholds[x / kBlock], 0, 255));
+            for (int x0 = 0; x0 < width; x0 += kBlock)
+                std::fill_n(rowLevels.data() + x0, std::min(kBlock, width - x0),
+                            static_cast<uint8_t>(std::clamp(rowThresholds[x0 / kBlock], 0, 255)));
         }
         kernels::thresholdEach(grey.row(y), rowLevels.data(), bits.row(y), static_cast<size_t>(width));
     }

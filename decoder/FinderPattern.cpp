@@ -284,30 +284,33 @@ namespace {
 std::vector<PicturePoint> spanEnds(const BitMatrix& bits, int x, int y, PicturePoint centre, double radius, double most) {
     const int y0 = std::max(0, static_cast<int>(centre.y - radius));
     const int y1 = std::min(bits.height() - 1, static_cast<int>(centre.y + radius));
-    const auto rowLimits = [&](int row, int& lo, int& hi) {
-        const double dy = row + 0.5 - centre.y, half = std::sqrt(std::max(0.0, radius * radius - dy * dy));
-        lo = std::max(0, static_cast<int>(std::ceil(centre.x - half - 0.5)));
-        hi = std::min(bits.width() - 1, static_cast<int>(std::floor(centre.x + half - 0.5)));
-    };
-    std::vector<std::vector<std::pair<int, int>>> spans(static_cast<size_t>(y1 - y0 + 1));  // filled, per row
-    const auto filled = [&](int px, int py) {
-        for (const auto& [a, b] : spans[py - y0])
-            if (px >= a && px <= b) return true;
-        return false;
-    };
+    if (y1 < y0) return {};
+    // Each row's columns within the circle, and which of them the region's spans so far cover.
+    const int rows = y1 - y0 + 1;
+    std::vector<int> rowLo(static_cast<size_t>(rows)), rowHi(static_cast<size_t>(rows));
+    int left = bits.width(), right = -1;
+    for (int k = 0; k < rows; ++k) {
+        const double dy = y0 + k + 0.5 - centre.y, half = std::sqrt(std::max(0.0, radius * radius - dy * dy));
+        rowLo[k] = std::max(0, static_cast<int>(std::ceil(centre.x - half - 0.5)));
+        rowHi[k] = std::min(bits.width() - 1, static_cast<int>(std::floor(centre.x + half - 0.5)));
+        if (rowLo[k] <= rowHi[k]) left = std::min(left, rowLo[k]), right = std::max(right, rowHi[k]);
+    }
+    if (right < left) return {};
+    const int boxWidth = right - left + 1;
+    std::vector<uint8_t> filled(static_cast<size_t>(rows) * boxWidth, 0);
     std::vector<std::pair<int, int>> seeds{{x, y}};
     std::vector<PicturePoint> ends;
     double area = 0;
     while (!seeds.empty()) {
         const auto [sx, sy] = seeds.back();
         seeds.pop_back();
-        int lo, hi;
-        rowLimits(sy, lo, hi);
-        if (sx < lo || sx > hi || filled(sx, sy)) continue;
+        const int lo = rowLo[sy - y0], hi = rowHi[sy - y0];
+        uint8_t* covered = filled.data() + static_cast<size_t>(sy - y0) * boxWidth;  // from column `left` on
+        if (sx < lo || sx > hi || covered[sx - left]) continue;
         int a = sx, b = sx;
         while (a > lo && bits.get(a - 1, sy)) --a;
         while (b < hi && bits.get(b + 1, sy)) ++b;
-        spans[sy - y0].emplace_back(a, b);
+        std::fill(covered + (a - left), covered + (b - left + 1), uint8_t{1});
         if ((area += b - a + 1) > most) return {};
         ends.push_back({a + 0.5, sy + 0.5});
         ends.push_back({b + 0.5, sy + 0.5});
