@@ -5,98 +5,62 @@
 #include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "encoder/MicroQR_Encode.h"
 #include "encoder/MicroQR_EncodeTables.h"
 #include "encoder/RMQR_Encode.h"
+#include "tests/support/SymbolFixtures.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using testsupport::SymbolFixture;
 
-Bytes fromHex(const std::string& hex) {
-    Bytes out;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
-    return out;
+// The fixtures of one format in tests/data/micro/exact_symbols.txt (made by
+// tests/data/make_micro_fixtures.py).
+std::vector<SymbolFixture> exactSymbols(const std::string& format) {
+    std::vector<SymbolFixture> list;
+    for (SymbolFixture& f : testsupport::readSymbolFixtures(std::string(MEROVASK_TEST_DATA) + "/micro/exact_symbols.txt"))
+        if (f.fields[1] == format) list.push_back(std::move(f));
+    return list;
 }
 
-// Rows from the top as the fixtures write them: bits (dark = 1) in hexadecimal, padded to whole
-// bytes.
 template <typename Encoder>
-std::vector<std::string> hexRowsOf(const Encoder& e, int width, int height) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::vector<std::string> rows;
-    for (int y = 0; y < height; ++y) {
-        std::string row;
-        for (int x = 0; x < width; x += 8) {
-            int byte = 0;
-            for (int k = 0; k < 8; ++k) byte = byte << 1 | (x + k < width && e.modules[x + k][y] ? 1 : 0);
-            row += kDigits[byte >> 4];
-            row += kDigits[byte & 15];
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-// One case of tests/data/small_symbols (made by tests/data/make_small_symbol_fixtures.py).
-struct FixtureSymbol {
-    std::string maker, version, level;
-    int mask = 0;
-    Bytes data;
-    std::vector<std::string> rows;
-};
-
-std::vector<FixtureSymbol> readFixtures(const std::string& name) {
-    std::ifstream in(std::string(MEROVASK_TEST_DATA) + "/small_symbols/" + name);
-    std::vector<FixtureSymbol> cases;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        if (line.rfind("zint ", 0) != 0 && line.rfind("segno ", 0) != 0) {
-            cases.back().rows.push_back(line);
-            continue;
-        }
-        std::istringstream header(line);
-        FixtureSymbol c;
-        std::string hex;
-        header >> c.maker >> c.version >> c.level >> c.mask >> hex;
-        c.data = fromHex(hex);
-        cases.push_back(c);
-    }
-    return cases;
+int modulesUnlike(const Encoder& e, const BitMatrix& expected) {
+    int unlike = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) unlike += (e.modules[x][y] != 0) != expected.get(x, y);
+    return unlike;
 }
 
 int levelIndex(const std::string& level) { return level == "M" ? 1 : level == "Q" ? 2 : 0; }
 
 TEST(MicroQrInterop, MatrixEqualsZintAndSegno) {
-    const std::vector<FixtureSymbol> cases = readFixtures("micro_qr.txt");
+    const std::vector<SymbolFixture> cases = exactSymbols("MicroQR");
     ASSERT_EQ(cases.size(), 21u);
-    for (const FixtureSymbol& c : cases) {
-        SCOPED_TRACE(c.maker + " " + c.version + "-" + c.level + " mask " + std::to_string(c.mask) + " " +
-                     std::string(c.data.begin(), c.data.end()));
+    for (const SymbolFixture& c : cases) {
+        SCOPED_TRACE(c.header);
+        const std::string data = testsupport::fromHex(c.fields[4]);
         auto e = std::make_unique<CMicroQREncoder>();
-        ASSERT_EQ(e->encode(levelIndex(c.level), c.version[1] - '0', 0, c.mask, c.data.data(), static_cast<int>(c.data.size())), 1);
-        EXPECT_EQ(hexRowsOf(*e, e->side, e->side), c.rows);
+        ASSERT_EQ(e->encode(levelIndex(c.fields[3]), c.fields[2][1] - '0', 0, std::stoi(c.fields[5]),
+                            reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size())), 1);
+        ASSERT_EQ(e->side, c.modules.width());
+        EXPECT_EQ(modulesUnlike(*e, c.modules), 0);
     }
 }
 
 TEST(RmqrInterop, MatrixEqualsZintForEverySizeAndLevel) {
-    const std::vector<FixtureSymbol> cases = readFixtures("rmqr.txt");
+    const std::vector<SymbolFixture> cases = exactSymbols("rMQR");
     ASSERT_EQ(cases.size(), 64u);
-    for (const FixtureSymbol& c : cases) {
-        SCOPED_TRACE(c.version + " " + c.level + " " + std::string(c.data.begin(), c.data.end()));
-        const size_t x = c.version.find('x');
-        const int height = std::stoi(c.version.substr(1, x - 1));
-        const int width = std::stoi(c.version.substr(x + 1));
+    for (const SymbolFixture& c : cases) {
+        SCOPED_TRACE(c.header);
+        const std::string data = testsupport::fromHex(c.fields[4]);
         auto e = std::make_unique<CRMQREncoder>();
-        ASSERT_EQ(e->encode(c.level == "H" ? 1 : 0, height, width, 0, c.data.data(), static_cast<int>(c.data.size())), 1);
-        EXPECT_EQ(hexRowsOf(*e, e->width, e->height), c.rows);
+        ASSERT_EQ(e->encode(c.fields[3] == "H" ? 1 : 0, c.modules.height(), c.modules.width(), 0,
+                            reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size())), 1);
+        EXPECT_EQ(modulesUnlike(*e, c.modules), 0);
     }
 }
 
