@@ -79,14 +79,16 @@ std::vector<int> blockThresholds(const std::vector<int>& levels, const std::vect
 
 }  // namespace
 
-BitMatrix binariseLocal(const GreyImage& grey, int evenRange, BitMatrix storage) {
-    if (grey.width < kBlock || grey.height < kBlock) return binariseGlobal(grey, std::move(storage));
+namespace {
+
+// Each row of the picture against its blocks' thresholds: `write(y, levels)` with the threshold
+// of each of row y's pixels.
+template <typename WriteRow>
+void thresholdRows(const GreyImage& grey, int evenRange, WriteRow write) {
     const int bw = blocksFor(grey.width), bh = blocksFor(grey.height);
     std::vector<uint8_t> even;
     const std::vector<int> levels = blockLevels(grey, bw, bh, evenRange, even);
     const std::vector<int> thresholds = blockThresholds(levels, even, bw, bh);
-    BitMatrix bits = std::move(storage);
-    bits.reshape(grey.width, grey.height);
     const int width = grey.width;
     std::vector<uint8_t> rowLevels(static_cast<size_t>(width));  // each pixel's threshold in a row of blocks
     for (int y = 0; y < grey.height; ++y) {
@@ -96,9 +98,35 @@ BitMatrix binariseLocal(const GreyImage& grey, int evenRange, BitMatrix storage)
                 std::fill_n(rowLevels.data() + x0, std::min(kBlock, width - x0),
                             static_cast<uint8_t>(std::clamp(rowThresholds[x0 / kBlock], 0, 255)));
         }
-        kernels::thresholdEach(grey.row(y), rowLevels.data(), bits.row(y), static_cast<size_t>(width));
+        write(y, rowLevels.data());
     }
+}
+
+}  // namespace
+
+BitMatrix binariseLocal(const GreyImage& grey, int evenRange, BitMatrix storage) {
+    if (grey.width < kBlock || grey.height < kBlock) return binariseGlobal(grey, std::move(storage));
+    BitMatrix bits = std::move(storage);
+    bits.reshape(grey.width, grey.height);
+    const size_t width = static_cast<size_t>(grey.width);
+    thresholdRows(grey, evenRange,
+                  [&](int y, const uint8_t* levels) { kernels::thresholdEach(grey.row(y), levels, bits.row(y), width); });
     return bits;
+}
+
+BitMatrix binariseLocalSmoothed(const GreyImage& grey, int evenRange, BitMatrix storage) {
+    if (grey.width < kBlock || grey.height < kBlock) return binariseLocal(smoothed(grey), evenRange, std::move(storage));
+    GreyImage smooth = smoothed(grey, storage.releaseStorage());
+    // Each row's thresholds depend on the blocks alone, all measured before the first row is
+    // written: a row is read (from a copy) and written as bits in its own place.
+    const size_t width = static_cast<size_t>(smooth.width);
+    std::vector<uint8_t> row(width);
+    thresholdRows(smooth, evenRange, [&](int y, const uint8_t* levels) {
+        uint8_t* pixels = smooth.pixels.data() + static_cast<size_t>(y) * width;
+        std::copy(pixels, pixels + width, row.begin());
+        kernels::thresholdEach(row.data(), levels, pixels, width);
+    });
+    return BitMatrix::adopt(smooth.width, smooth.height, std::move(smooth.pixels));
 }
 
 BitMatrix binariseGlobal(const GreyImage& grey, BitMatrix storage) {

@@ -12,6 +12,11 @@
 // over (a picture's rungs are of one size: fresh pages cost more than the thresholds).
 BitMatrix binariseLocal(const GreyImage& grey, int evenRange = tuning::kEvenRange, BitMatrix storage = {});
 
+// binariseLocal of a 3 x 3 smoothed copy of the picture (print grain, sensor noise, faint
+// contrast), the copy made in `storage`'s memory and turned into the bit image where it lies:
+// a picture-sized buffer fewer to fill.
+BitMatrix binariseLocalSmoothed(const GreyImage& grey, int evenRange, BitMatrix storage = {});
+
 // One threshold for the whole picture (Otsu's: the level that best separates the two classes
 // of its histogram). The fallback for pictures whose blocks mislead the local one.
 BitMatrix binariseGlobal(const GreyImage& grey, BitMatrix storage = {});

@@ -1,5 +1,7 @@
 #include "decoder/BitMatrix.h"
 
+#include <utility>
+
 BitMatrix::BitMatrix(int width, int height) {
     if (width <= 0 || height <= 0) return;
     w = width;
@@ -15,6 +17,21 @@ void BitMatrix::reshape(int width, int height) {
     w = width;
     h = height;
     cells.resize(static_cast<size_t>(w) * h);
+}
+
+std::vector<uint8_t> BitMatrix::releaseStorage() {
+    std::vector<uint8_t> storage = std::move(cells);
+    *this = BitMatrix();
+    return storage;
+}
+
+BitMatrix BitMatrix::adopt(int width, int height, std::vector<uint8_t> cells) {
+    BitMatrix m;
+    if (width <= 0 || height <= 0 || cells.size() != static_cast<size_t>(width) * height) return m;
+    m.w = width;
+    m.h = height;
+    m.cells = std::move(cells);
+    return m;
 }
 
 BitMatrix BitMatrix::transposed() const {

@@ -29,6 +29,11 @@ public:
     // Makes the grid width x height, keeping its storage; the cells' values are left as they
     // happen to be, for callers that write every cell (a picture's next bit image).
     void reshape(int width, int height);
+    // The cells' memory, for a caller that builds a buffer of its own in it (the reader's
+    // smoothed copy of a picture); the grid is left empty.
+    std::vector<uint8_t> releaseStorage();
+    // A width x height grid over `cells`, row by row, each 0 or 1.
+    static BitMatrix adopt(int width, int height, std::vector<uint8_t> cells);
 
     // The grid mirrored about its main diagonal: cell (x, y) becomes (y, x).
     BitMatrix transposed() const;

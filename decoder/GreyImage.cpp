@@ -1,6 +1,7 @@
 #include "decoder/GreyImage.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "decoder/PixelKernels.h"
 
@@ -30,10 +31,11 @@ GreyImage halfSize(const GreyImage& grey) {
     return half;
 }
 
-GreyImage smoothed(const GreyImage& grey) {
+GreyImage smoothed(const GreyImage& grey, std::vector<uint8_t> storage) {
     const int w = grey.width, h = grey.height;
     if (w < 3 || h < 3) return grey;
-    GreyImage out{w, h, std::vector<uint8_t>(grey.pixels.size())};
+    GreyImage out{w, h, std::move(storage)};
+    out.pixels.resize(grey.pixels.size());
     std::vector<uint16_t> columns(static_cast<size_t>(w));  // sums of three rows per column
     for (int y = 0; y < h; ++y) {
         kernels::columnSums3(grey.row(std::max(y - 1, 0)), grey.row(y), grey.row(std::min(y + 1, h - 1)), columns.data(),

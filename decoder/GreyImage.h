@@ -21,4 +21,5 @@ GreyImage toGrey(const platform::RgbImage& picture);
 // Each pixel the mean of a 2 x 2 square (the last odd row or column dropped).
 GreyImage halfSize(const GreyImage& grey);
 // A 3 x 3 box blur (edges repeat the border pixels): takes the grain of print and sensor noise.
-GreyImage smoothed(const GreyImage& grey);
+// `storage`: memory no longer needed, which the copy takes over.
+GreyImage smoothed(const GreyImage& grey, std::vector<uint8_t> storage = {});

@@ -60,10 +60,9 @@ std::optional<Rung> retryRung(const GreyImage& grey, int step, BitMatrix storage
             return Rung{"global", binariseGlobal(grey, std::move(storage)), 1, rowStep, {}};
         }
         case 1: return Rung{"local", binariseLocal(grey, tuning::kEvenRange, std::move(storage)), 1, fullStep(grey), {}};
-        case 2: {
-            const GreyImage smooth = smoothed(grey);
-            return Rung{"local, smoothed", binariseLocal(smooth, tuning::kSmoothedEvenRange, std::move(storage)), 1, fullStep(grey), {}};
-        }
+        case 2:
+            return Rung{"local, smoothed", binariseLocalSmoothed(grey, tuning::kSmoothedEvenRange, std::move(storage)), 1,
+                        fullStep(grey), {}};
         case 3: {
             if (static_cast<long>(grey.width) * grey.height < tuning::kLargePhoto) return Rung{"local, half size", BitMatrix(), 2, 1, {}};
             Rung rung{"local, half size", BitMatrix(), 2, 1, halfSize(grey)};
