@@ -307,17 +307,23 @@ std::vector<PicturePoint> spanEnds(const BitMatrix& bits, int x, int y, PictureP
         const int lo = rowLo[sy - y0], hi = rowHi[sy - y0];
         uint8_t* covered = filled.data() + static_cast<size_t>(sy - y0) * boxWidth;  // from column `left` on
         if (sx < lo || sx > hi || covered[sx - left]) continue;
+        const uint8_t* row = bits.row(sy);
         int a = sx, b = sx;
-        while (a > lo && bits.get(a - 1, sy)) --a;
-        while (b < hi && bits.get(b + 1, sy)) ++b;
+        while (a > lo && row[a - 1]) --a;
+        while (b < hi && row[b + 1]) ++b;
         std::fill(covered + (a - left), covered + (b - left + 1), uint8_t{1});
         if ((area += b - a + 1) > most) return {};
         ends.push_back({a + 0.5, sy + 0.5});
         ends.push_back({b + 0.5, sy + 0.5});
+        // A seed where each dark run of the next row begins below or above the span; those
+        // outside that row's limits or covered already would only be dropped when taken.
         for (const int ny : {sy - 1, sy + 1}) {
             if (ny < y0 || ny > y1) continue;
-            for (int nx = a; nx <= b; ++nx)
-                if (bits.get(nx, ny) && (nx == a || !bits.get(nx - 1, ny))) seeds.emplace_back(nx, ny);
+            const uint8_t* next = bits.row(ny);
+            const uint8_t* nextCovered = filled.data() + static_cast<size_t>(ny - y0) * boxWidth;
+            const int from = std::max(a, rowLo[ny - y0]), to = std::min(b, rowHi[ny - y0]);
+            for (int nx = from; nx <= to; ++nx)
+                if (next[nx] && (nx == a || !next[nx - 1]) && !nextCovered[nx - left]) seeds.emplace_back(nx, ny);
         }
     }
     return ends;
