@@ -14,11 +14,23 @@ constexpr std::array<PicturePoint, 4> kFinderFrame = {{{0, 0}, {7, 0}, {7, 7}, {
 
 const std::optional<std::array<PicturePoint, 4>>& FinderGeometries::ring(size_t i) {
     if (!done[i]) {
-        traced[i] = finderCorners(bits, candidates[i]);
+        if (const std::optional<FinderRing> found = traceFinderRing(bits, candidates[i])) {
+            ringFound[i] = true;
+            traced[i] = found->corners;
+        }
         if (traced[i]) toFrame[i] = PerspectiveTransform::fromQuads(*traced[i], kFinderFrame);
         done[i] = true;
     }
     return traced[i];
+}
+
+int FinderGeometries::ringsTraced(const FinderTriple& t) {
+    int count = 0;
+    for (const int i : {t.topLeft, t.topRight, t.bottomLeft}) {
+        ring(static_cast<size_t>(i));
+        count += ringFound[static_cast<size_t>(i)];
+    }
+    return count;
 }
 
 // How far the way from pattern `from` towards pattern `to` is from `from`'s own axes, in its

@@ -15,7 +15,8 @@
 class FinderGeometries {
 public:
     FinderGeometries(const BitMatrix& bits, const std::vector<FinderCandidate>& candidates)
-        : bits(bits), candidates(candidates), traced(candidates.size()), toFrame(candidates.size()), done(candidates.size(), false) {}
+        : bits(bits), candidates(candidates), traced(candidates.size()), toFrame(candidates.size()),
+          ringFound(candidates.size(), false), done(candidates.size(), false) {}
 
     // The triple as the patterns' own outlines see it. The two sides of a symbol run along its
     // patterns' edges and its diagonal across them, which tilt does not change; the corner is
@@ -24,8 +25,11 @@ public:
     // unchanged where a ring could not be traced.
     std::optional<FinderTriple> byOutlines(FinderTriple t);
     SymbolFinders forTriple(const FinderTriple& t);
-    // Candidate i's traced ring (finderCorners), traced on first use.
+    // The corners of candidate i's traced ring (traceFinderRing), traced on first use; none for
+    // a round ring.
     const std::optional<std::array<PicturePoint, 4>>& ring(size_t i);
+    // How many of the triple's patterns have a ring that traces, square or round.
+    int ringsTraced(const FinderTriple& t);
 
 private:
     std::optional<double> offAxis(int from, int to) const;
@@ -34,5 +38,6 @@ private:
     const std::vector<FinderCandidate>& candidates;
     std::vector<std::optional<std::array<PicturePoint, 4>>> traced;
     std::vector<std::optional<PerspectiveTransform>> toFrame;  // picture to the traced ring's frame
+    std::vector<bool> ringFound;
     std::vector<bool> done;
 };

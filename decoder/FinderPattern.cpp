@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 #include "decoder/ReaderTuning.h"
 #include "decoder/RunScan.h"
@@ -349,9 +350,33 @@ std::array<PicturePoint, 4> extremeCorners(const std::vector<PicturePoint>& poin
     return corners;
 }
 
+// Whether the region's outline is round rather than a quadrilateral: about as wide in every
+// direction, with a different farthest point in each (tuning::kRoundWidthRatio, kRoundExtremes).
+bool roundOutline(const std::vector<PicturePoint>& points, PicturePoint centre, double moduleSize) {
+    constexpr int kDirections = 16;
+    std::array<double, kDirections> reach{};
+    std::vector<PicturePoint> distinct;
+    for (int d = 0; d < kDirections; ++d) {
+        const double angle = d * 2 * std::numbers::pi / kDirections;
+        const PicturePoint u{std::cos(angle), std::sin(angle)};
+        PicturePoint farthest = centre;
+        reach[d] = -1e300;
+        for (const PicturePoint& p : points)
+            if (const double v = dot(p - centre, u); v > reach[d]) reach[d] = v, farthest = p;
+        if (std::none_of(distinct.begin(), distinct.end(), [&](PicturePoint q) { return distance(q, farthest) <= moduleSize; }))
+            distinct.push_back(farthest);
+    }
+    double narrowest = 1e300, widest = 0;
+    for (int d = 0; d < kDirections / 2; ++d) {
+        const double width = reach[d] + reach[d + kDirections / 2];
+        narrowest = std::min(narrowest, width), widest = std::max(widest, width);
+    }
+    return narrowest >= tuning::kRoundWidthRatio * widest && static_cast<int>(distinct.size()) > tuning::kRoundExtremes;
+}
+
 }  // namespace
 
-std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, const FinderCandidate& c) {
+std::optional<FinderRing> traceFinderRing(const BitMatrix& bits, const FinderCandidate& c) {
     // The outer ring: from the centre along the row, past the centre square and the light ring.
     const int cy = static_cast<int>(c.centre.y);
     int x = static_cast<int>(c.centre.x);
@@ -373,5 +398,6 @@ std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, 
     for (int i = 0; i < 4; ++i) area += cross(corners[i] - c.centre, corners[(i + 1) % 4] - c.centre) / 2;
     const double expected = 49 * c.moduleSize * c.moduleSize;
     if (area < expected / 4 || area > expected * 4) return std::nullopt;
-    return corners;
+    if (roundOutline(ends, c.centre, c.moduleSize)) return FinderRing{};
+    return FinderRing{corners};
 }

@@ -39,6 +39,13 @@ struct FinderSearch {
 // `rowStep`-th row (a pattern is found when its centre square is at least that high).
 FinderSearch findFinderPatterns(const BitMatrix& bits, size_t cap, int rowStep = 1);
 
-// The four outer corners of the pattern's dark ring, going round clockwise (in picture view)
-// from any one of them; nullopt when the ring cannot be traced as a square-like shape.
-std::optional<std::array<PicturePoint, 4>> finderCorners(const BitMatrix& bits, const FinderCandidate& candidate);
+// The pattern's dark ring as traced: a shape of about the pattern's size standing clear of what
+// is around it.
+struct FinderRing {
+    // Its four outer corners, going round clockwise (in picture view) from any one of them; none
+    // for a round ring (a designer's circular pattern), whose extreme points are anywhere on it.
+    std::optional<std::array<PicturePoint, 4>> corners;
+};
+
+// The pattern's ring; nullopt when it cannot be traced as a square-like or round shape of its size.
+std::optional<FinderRing> traceFinderRing(const BitMatrix& bits, const FinderCandidate& candidate);

@@ -7,16 +7,17 @@
 
 int estimateVersion(const SymbolFinders& f, int fallback) {
     // Tilt makes modules shorter one way than the other: each leg by the modules along it.
-    const auto along = [](const FinderGeometry& g, bool xAxis) {
-        if (!g.corners) return g.candidate.moduleSize;
+    const PicturePoint across = f.topRight.candidate.centre - f.topLeft.candidate.centre;
+    const PicturePoint down = f.bottomLeft.candidate.centre - f.topLeft.candidate.centre;
+    const auto along = [&](const FinderGeometry& g, bool xAxis) {
+        // Without traced corners (a round pattern), its widths across the leg's direction.
+        if (!g.corners) return g.candidate.moduleAlong(xAxis ? across : down);
         const auto& c = *g.corners;
         return xAxis ? (distance(c[0], c[1]) + distance(c[3], c[2])) / 14 : (distance(c[0], c[3]) + distance(c[1], c[2])) / 14;
     };
-    const double across = distance(f.topLeft.candidate.centre, f.topRight.candidate.centre) /
-                          ((along(f.topLeft, true) + along(f.topRight, true)) / 2);
-    const double down = distance(f.topLeft.candidate.centre, f.bottomLeft.candidate.centre) /
-                        ((along(f.topLeft, false) + along(f.bottomLeft, false)) / 2);
-    const double side = (across + down) / 2 + 7;
+    const double modulesAcross = length(across) / ((along(f.topLeft, true) + along(f.topRight, true)) / 2);
+    const double modulesDown = length(down) / ((along(f.topLeft, false) + along(f.bottomLeft, false)) / 2);
+    const double side = (modulesAcross + modulesDown) / 2 + 7;
     if (!(side >= 0 && side < 1000)) return fallback;  // no finite, plausible size from these patterns
     return versionNearestSide(side);
 }
@@ -44,7 +45,18 @@ std::optional<GridFit> GridChoices::next() {
             auto grid = fitGrid(finders, v, shape);
             if (!grid) continue;
             const auto steps = timingStepsAtLeast(bits, *grid, tuning::kTimingAgreement);
+            // Also refitted to the timing modules themselves: from the patterns' centres alone
+            // (no ring traced), or short of a symbol's clean steps from their corners. The refit
+            // goes first where it steps as well.
+            std::optional<GridFit> refit;
+            if (!traced || ((!steps || steps->weaker() < tuning::kSymbolTiming) && shape == GridShape::Perspective))
+                refit = fitToTiming(bits, finders, *grid);
             if (steps && steps->both() >= tuning::kTimingAgreement) fits.emplace_back(steps->both(), std::move(*grid));
+            if (refit) {
+                const auto refitSteps = timingStepsAtLeast(bits, *refit, tuning::kTimingAgreement);
+                if (refitSteps && (!steps || refitSteps->both() >= steps->both()))
+                    fits.emplace_back(refitSteps->both(), std::move(*refit));
+            }
         }
         std::stable_sort(fits.begin(), fits.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (auto& [agreement, grid] : fits) pending.push_back(std::move(grid));

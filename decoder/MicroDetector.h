@@ -25,7 +25,7 @@ struct MicroSymbolReading {
     ReadFailure failure = ReadFailure::NotFound;
 };
 
-// `ring`: the candidate's traced outer corners (finderCorners). `inverted`: light modules are the
+// `ring`: the candidate's traced outer corners (traceFinderRing). `inverted`: light modules are the
 // symbol's dark ones (the bit image is already flipped; the grey levels are not).
 MicroSymbolReading readMicroSymbol(const BitMatrix& bits, const GreyImage& grey, const FinderCandidate& candidate,
                                    const std::array<PicturePoint, 4>& ring, bool inverted);

@@ -116,11 +116,6 @@ TripleReading readTriple(const BitMatrix& bits, const GreyImage& grey, const Sym
     return result;
 }
 
-// How many of a triple's patterns have a traced ring.
-int tracedRings(const SymbolFinders& f) {
-    return int(f.topLeft.corners.has_value()) + int(f.topRight.corners.has_value()) + int(f.bottomLeft.corners.has_value());
-}
-
 struct PassReading;
 void readMicroSymbols(const BitMatrix& bits, const GreyImage& grey, const std::vector<FinderCandidate>& candidates,
                       FinderGeometries& geometries, const Rung& rung, bool inverted, std::vector<bool>& used,
@@ -184,12 +179,11 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
                 countFailure(trace, ReadStage::Timing);
                 continue;
             }
-            const SymbolFinders finders = geometries.forTriple(*t);
-            if (tracedRings(finders) < tuning::kLeastTracedRings) {
+            if (geometries.ringsTraced(*t) < tuning::kLeastTracedRings) {
                 countFailure(trace, ReadStage::Timing);
                 continue;
             }
-            TripleReading read = readTriple(bits, grey, finders, t->estimatedVersion, rung, inverted);
+            TripleReading read = readTriple(bits, grey, geometries.forTriple(*t), t->estimatedVersion, rung, inverted);
             trace.gridsFitted += static_cast<int>(read.gridCorners.size());
             trace.gridCorners.insert(trace.gridCorners.end(), read.gridCorners.begin(), read.gridCorners.end());
             if (!read.symbol) {

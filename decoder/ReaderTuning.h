@@ -40,6 +40,13 @@ constexpr int kCentreRatioFrom = 14;
 constexpr double kDiagonalTolerance = 0.9;
 // Tilt shortens one direction: a pattern's height may be 0.4 to 2.5 times its width in the row.
 constexpr double kMostFinderStretch = 2.5;
+// A traced ring is round (a designer's circular pattern), and gives no corners, when it is at
+// least this share as wide across its narrowest direction as across its widest (a square ring
+// 0.71 at most, far less under tilt; a disc 1, tilted 37 degrees 0.8) and its farthest points
+// out in 16 directions are more than this many distinct ones (a square ring's are its 4 corners
+// and a few along its sides): the corners of a circle are anywhere and turn a symbol's triple.
+constexpr double kRoundWidthRatio = 0.8;
+constexpr int kRoundExtremes = 9;
 // Distinct patterns tracked per polarity: at least kLeastTrackedFinders, and kTrackedPerCandidate
 // per candidate kept (kMinCandidates, kPixelsPerCandidate), so that a picture made of finder-like
 // patterns (a weave, a knit) stops checking new ones soon, while a large sheet of symbols keeps
@@ -83,8 +90,8 @@ constexpr double kMostCornerCosine = 0.7;
 // slant, 0.45 on a moire-striped screen), while three chance patterns in texture or print show
 // no such order (four in ten of their triples fall below).
 constexpr double kLeastDiagonalMargin = 0.3;
-// Of a triple's three patterns, at least this many have a ring that traces as a square of their
-// own size before any grid is fitted: a symbol's patterns stand clear of what is around them
+// Of a triple's three patterns, at least this many have a ring that traces as a square (or a
+// designer's circle) of their own size before any grid is fitted: a symbol's patterns stand clear of what is around them
 // behind their light separators (every symbol read in the corpus had two such rings, all but two
 // of them three), while most triples formed in texture, print and other symbologies have one or
 // none, and each costs several grid fits.
@@ -103,6 +110,14 @@ constexpr double kCentreWeight = 8;
 // Share of neighbouring timing modules a grid must find different before it is refined and
 // sampled. Photos of real symbols keep three quarters and more, even tilted; chance a half.
 constexpr double kTimingAgreement = 0.65;
+// A grid refitted to its timing modules (dots a designer drew for modules are missed by a grid
+// off by a module's fraction, which one from the patterns' centres alone is under tilt): each
+// dark timing module looked for this far (in modules) from where the walk along the line expects
+// it, the first on each line this far, as the grid is least sure of the line's offset across it.
+constexpr double kTimingSearch = 0.6;
+constexpr double kFirstTimingSearch = 0.9;
+// Share of the dark timing modules the walk may miss: texture gives up within a few modules.
+constexpr double kMostTimingMissed = 0.25;
 // A candidate inside a read symbol that fits worse than this is taken for its data whatever its
 // size: the patterns of a nested symbol fit better even at small sizes.
 constexpr double kPoorFit = 0.6;

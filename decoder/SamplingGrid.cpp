@@ -105,6 +105,32 @@ void cutIntoTiles(GridFit& grid, const std::vector<std::vector<std::optional<Pic
         }
 }
 
+// The centre of the dark blob near picture point p: the mean of the dark pixels within `reach`
+// of p, then twice more of those within `radius` of the mean so far (on a lattice of at most 7 x 7
+// points, whatever the module size); nullopt where too few are dark or the blob lies farther than
+// `reach` from p.
+std::optional<PicturePoint> darkBlobCentre(const BitMatrix& bits, PicturePoint p, double reach, double radius) {
+    PicturePoint at = p;
+    for (int round = 0; round < 3; ++round) {
+        const double r = round == 0 ? reach : radius, step = std::max(1.0, r / 3);
+        const int n = static_cast<int>(r / step);
+        double sx = 0, sy = 0;
+        int dark = 0, all = 0;
+        for (int j = -n; j <= n; ++j)
+            for (int i = -n; i <= n; ++i) {
+                if (i * i + j * j > n * n) continue;
+                const PicturePoint q = at + PicturePoint{i * step, j * step};
+                if (!(q.x >= 0 && q.y >= 0 && q.x < bits.width() && q.y < bits.height())) continue;
+                ++all;
+                if (bits.get(static_cast<int>(q.x), static_cast<int>(q.y))) sx += q.x, sy += q.y, ++dark;
+            }
+        if (dark * 5 < all || dark == 0) return std::nullopt;
+        at = {sx / dark, sy / dark};
+        if (distance(at, p) > reach) return std::nullopt;
+    }
+    return at;
+}
+
 }  // namespace
 
 FinderGeometry orientFinder(const FinderCandidate& candidate, const std::optional<std::array<PicturePoint, 4>>& corners,
@@ -201,8 +227,52 @@ std::optional<GridFit> fitGrid(const SymbolFinders& f, int version, GridShape sh
     return grid;
 }
 
-void alignGrid(const BitMatrix& bits, const SymbolFinders& f, GridFit& grid) {
+std::optional<GridFit> fitToTiming(const BitMatrix& bits, const SymbolFinders& f, const GridFit& grid) {
+    const int side = symbolSide(grid.version);
     std::vector<PerspectiveTransform::Pair> pairs = finderPairs(f, grid.version, grid.shape);
+    if (grid.shape == GridShape::Parallelogram) pairs.pop_back();  // its fourth corner is a guess
+    // The patterns weigh as much as a timing module each: a round pattern's centre in the picture
+    // is its ellipse's, off the circle's own centre under perspective.
+    for (PerspectiveTransform::Pair& pair : pairs) pair.weight = 1;
+    const int mostMissed = static_cast<int>(tuning::kMostTimingMissed * (side - 15));  // of both lines' dark ones
+    int missed = 0;
+    for (const bool row : {true, false}) {
+        // Walked from the upper-left pattern: each module looked for where the grid puts it,
+        // moved by how far the grid was off at the one before, so a drift that grows along the
+        // line is followed.
+        PicturePoint drift{0, 0};
+        bool foundOnLine = false;
+        for (int k = 8; k <= side - 9; k += 2) {  // the dark ones
+            const PicturePoint module = row ? PicturePoint{k + 0.5, 6.5} : PicturePoint{6.5, k + 0.5};
+            const double size = moduleSizeAt(grid.whole, module);
+            const PicturePoint expected = grid.whole.map(module);
+            const PicturePoint along = grid.whole.map(module + (row ? PicturePoint{1, 0} : PicturePoint{0, 1})) - expected;
+            const double reach = foundOnLine ? tuning::kTimingSearch : tuning::kFirstTimingSearch;
+            const auto centre = darkBlobCentre(bits, expected + drift, reach * size, tuning::kTimingSearch * size);
+            // A timing module, with the light ones beside it a module away along the line.
+            if (centre && !darkAt(bits, *centre + along) && !darkAt(bits, *centre - along)) {
+                pairs.push_back({module, *centre, 1});
+                drift = *centre - expected;
+                foundOnLine = true;
+            } else if (++missed > mostMissed || (k == 10 && !foundOnLine)) {
+                // Most of the dark modules, and one of the two next to the pattern (where the
+                // grid is nearest right), or the fit is no better than the grid.
+                return std::nullopt;
+            }
+        }
+    }
+    const auto whole = PerspectiveTransform::fit(pairs);
+    if (!whole) return std::nullopt;
+    GridFit refit = grid;
+    refit.whole = *whole;
+    refit.fittedTo = std::move(pairs);
+    setCorners(refit);
+    return refit;
+}
+
+void alignGrid(const BitMatrix& bits, const SymbolFinders& f, GridFit& grid) {
+    std::vector<PerspectiveTransform::Pair> pairs =
+        grid.fittedTo.empty() ? finderPairs(f, grid.version, grid.shape) : grid.fittedTo;
     std::vector<std::vector<std::optional<PicturePoint>>> found;
     addAlignmentPatterns(bits, pairs, grid, found);
     if (grid.version >= 7) cutIntoTiles(grid, found);

@@ -58,6 +58,8 @@ struct GridFit {
     std::array<PicturePoint, 4> corners{};  // the symbol's outer corners: upper-left, upper-right,
                                             // lower-right, lower-left
     int alignmentFound = 0;
+    // The points the grid was fitted to where they are more than the patterns' (fitToTiming).
+    std::vector<PerspectiveTransform::Pair> fittedTo;
 
     PicturePoint map(PicturePoint module) const;
     // The tile holding module coordinate v along either axis, and the transform of a tile.
@@ -70,6 +72,11 @@ private:
 
 // The grid of `version` from the three patterns alone; nullopt when they do not determine one.
 std::optional<GridFit> fitGrid(const SymbolFinders& finders, int version, GridShape shape);
+// The grid refitted to the three patterns' centres and the dark modules of both timing patterns
+// as found near where `grid` puts them: under perspective a grid from the centres alone drifts
+// between them by a module's fraction, enough to miss dotted modules. nullopt when too few of
+// the timing modules are found.
+std::optional<GridFit> fitToTiming(const BitMatrix& bits, const SymbolFinders& finders, const GridFit& grid);
 // The grid refined by the version's alignment patterns (none below version 2) and, from version
 // 7 on, cut into tiles between them.
 void alignGrid(const BitMatrix& bits, const SymbolFinders& finders, GridFit& grid);
