@@ -1,7 +1,5 @@
 #include "bkres/bkpngpool.h"
 
-#include <cstdio>
-
 #include "bkres/bkresutil.h"
 
 BkPngPool::~BkPngPool() {
@@ -17,13 +15,8 @@ platform::HIMAGE BkPngPool::GetImage(unsigned id) {
     BkPngPool& pool = Instance();
     auto it = pool.m_mapImages.find(id);
     if (it != pool.m_mapImages.end()) return it->second;
-    std::string bytes;
-    if (!BkResUtil::LoadRawResource(id, "png", bytes)) return nullptr;
-    platform::HIMAGE image = platform::CreateImageFromPng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    if (!image) {
-        std::fprintf(stderr, "Failed decoding png %u\n", id);
-        return nullptr;
-    }
+    platform::HIMAGE image = BkResUtil::LoadPngResource(id);
+    if (!image) return nullptr;
     pool.m_mapImages[id] = image;
     return image;
 }

@@ -1,4 +1,5 @@
-// The process-wide PNG pool: "png" resources by id, decoded once with their transparency.
+// The process-wide PNG pool: "png" resources by id, decoded once with their transparency, at
+// the screen's scale of the time (BkResUtil::LoadPngResource).
 #pragma once
 
 #include <map>

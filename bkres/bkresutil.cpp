@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <span>
 
+#include "bkres/bkartscale.h"
 #include "platform/imaging.h"
 
 namespace {
@@ -74,21 +76,30 @@ const std::string& BkResUtil::GetResourcePath() { return TheOverrides().director
 void BkResUtil::SetResourceModule(const BkResourceTable* module) { TheOverrides().module = module; }
 const BkResourceTable* BkResUtil::GetResourceModule() { return TheOverrides().module; }
 
-bool BkResUtil::FindBytes(unsigned id, std::string_view type, std::string_view fileExtension, std::string& bytes) {
+int BkResUtil::FindBytes(unsigned id, std::string_view type, std::string_view fileExtension, std::string& bytes,
+                         bool dense) {
     const Overrides& o = TheOverrides();
+    const int onlyOne[] = {1}, twinFirst[] = {2, 1};
+    const std::span<const int> artScales = dense ? std::span<const int>(twinFirst) : std::span<const int>(onlyOne);
     if (!o.directory.empty()) {
-        std::string path = o.directory + "/" + std::to_string(id) + "." + std::string(fileExtension);
-        if (ReadFile(path, bytes)) return true;
+        for (int artScale : artScales) {
+            std::string path = o.directory + "/" + std::to_string(id) + (artScale == 2 ? "@2x." : ".") +
+                               std::string(fileExtension);
+            if (ReadFile(path, bytes)) return artScale;
+        }
     }
     for (const BkResourceTable* table : {o.module, &BkProgramResources()}) {
         if (!table) continue;
-        if (const BkResourceEntry* e = table->Find(type, id)) {
-            bytes.assign(reinterpret_cast<const char*>(e->data), e->size);
-            return true;
+        for (int artScale : artScales) {
+            const std::string entryType = std::string(type) + (artScale == 2 ? "@2x" : "");
+            if (const BkResourceEntry* e = table->Find(entryType, id)) {
+                bytes.assign(reinterpret_cast<const char*>(e->data), e->size);
+                return artScale;
+            }
         }
     }
     bytes.clear();
-    return false;
+    return 0;
 }
 
 bool BkResUtil::LoadRawResource(unsigned id, std::string_view type, std::string& bytes) {
@@ -98,21 +109,54 @@ bool BkResUtil::LoadRawResource(unsigned id, std::string_view type, std::string&
 }
 
 platform::HBITMAP BkResUtil::LoadBmpResource(unsigned id) {
+    const double scale = platform::GetScreenScale();
     std::string bytes;
-    if (FindBytes(id, "bmp", "bmp", bytes)) {
-        platform::RgbImage image;
-        if (platform::decodeImageBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image).empty()) {
-            if (platform::HBITMAP bitmap = platform::CreateBitmapFromRgb(image)) return bitmap;
+    platform::RgbImage image;
+    auto decode = [&] {
+        return platform::decodeImageBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image).empty();
+    };
+    if (scale > 1.0) {
+        const int artScale = FindBytes(id, "bmp", "bmp", bytes, true);
+        if (artScale > 1 && decode()) {
+            image = BkArtScale::FitKeyed(image, artScale, scale);  // empty unless whole logical pixels
+            if (platform::HBITMAP bitmap = platform::CreateBitmapFromRgb(image, scale)) return bitmap;
         }
     }
+    if (FindBytes(id, "bmp", "bmp", bytes) && decode()) {
+        if (platform::HBITMAP bitmap = platform::CreateBitmapFromRgb(image)) return bitmap;
+    }
     std::fprintf(stderr, "Failed loading bitmap %u\n", id);
+    return nullptr;
+}
+
+platform::HIMAGE BkResUtil::LoadPngResource(unsigned id) {
+    const double scale = platform::GetScreenScale();
+    std::string bytes;
+    platform::RgbaImage image;
+    auto decode = [&] {
+        return platform::decodePngBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image).empty();
+    };
+    if (scale > 1.0) {
+        const int artScale = FindBytes(id, "png", "png", bytes, true);
+        if (artScale > 1 && decode()) {
+            image = BkArtScale::Fit(image, artScale, scale);  // empty unless whole logical pixels
+            if (platform::HIMAGE fitted = platform::CreateImageFromRgba(image, scale)) return fitted;
+        }
+    }
+    if (!LoadRawResource(id, "png", bytes)) return nullptr;
+    if (decode()) {
+        if (platform::HIMAGE plain = platform::CreateImageFromRgba(image)) return plain;
+    }
+    std::fprintf(stderr, "Failed decoding png %u\n", id);
     return nullptr;
 }
 
 platform::HICON BkResUtil::LoadIconResource(unsigned id, int size) {
     std::string bytes;
     platform::RgbaImage image;
-    if (FindBytes(id, "icon", "icon", bytes) &&
+    // The twin when the icon is shown at a scale above 1: resampled from twice the pixels.
+    const bool dense = size > 0 && size <= 256 && platform::GetScreenScale() > 1.0;
+    if (FindBytes(id, "icon", "icon", bytes, dense) &&
         platform::decodePngBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image).empty()) {
         // Resampled to the screen's pixels for the icon's logical size, so it stays sharp on a
         // dense screen.

@@ -252,9 +252,11 @@ void CBkDialogView::ReleaseBuffer() {
 void CBkDialogView::RecreateBuffer(int width, int height) {
     ReleaseBuffer();
     if (width <= 0 || height <= 0) return;
-    HDC screen = GetDC(nullptr);
+    // Compatible with the window's own surface, so at the pixel density of the screen it is on.
+    HDC screen = GetDC(m_hWnd);
+    if (!screen) screen = GetDC(nullptr);
     m_bmpBuffer = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(m_hWnd, screen);
     if (!m_bmpBuffer) return;
     if (!m_dcBuffer) m_dcBuffer = CreateCompatibleDC(nullptr);
     m_bmpBufferOld = SelectObject(m_dcBuffer, m_bmpBuffer);
@@ -561,6 +563,11 @@ LRESULT CBkDialogView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         return 1;
     case WM_SIZE:
         OnSize(LOWORD(static_cast<uintptr_t>(lParam)), HIWORD(static_cast<uintptr_t>(lParam)));
+        return 0;
+    case WM_DPICHANGED:
+        // Another screen's pixel density: the back buffer anew at it, everything drawn again.
+        RecreateBuffer(m_sizeBuffer.cx, m_sizeBuffer.cy);
+        InvalidateRect(RECT{0, 0, m_sizeBuffer.cx, m_sizeBuffer.cy});
         return 0;
     case WM_MOUSEMOVE:
         OnMouseMove(wParam, PointFromLParam(lParam));

@@ -15,6 +15,7 @@
 // Everything here is for the user-interface thread only.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -285,12 +286,16 @@ bool StretchRgbImage(HDC dst, int x, int y, int width, int height, const RgbImag
 
 // Decodes PNG bytes keeping their alpha; null when they do not decode.
 HIMAGE CreateImageFromPng(const uint8_t* data, size_t size);
-HIMAGE CreateImageFromRgba(const RgbaImage& image);
+// With `scale` > 1 the picture's pixels are the image's device pixels and its logical size is
+// the picture's divided by `scale` (art made for a dense screen), as for CreateBitmapFromRgb.
+HIMAGE CreateImageFromRgba(const RgbaImage& image, double scale = 1.0);
 void DeleteImage(HIMAGE image);
+// The image's logical size.
 int GetImageWidth(HIMAGE image);
 int GetImageHeight(HIMAGE image);
 // Draws the source rectangle of the image at (x, y) at natural size, composed over the
-// destination with the image's own transparency (source over).
+// destination with the image's own transparency (source over). Rectangles are logical; where
+// the image's and the destination's device pixels agree in size they are copied one for one.
 bool DrawImage(HDC hdc, HIMAGE image, int x, int y, int srcX, int srcY, int srcWidth, int srcHeight);
 // Draws the whole image at natural size.
 bool DrawImage(HDC hdc, HIMAGE image, int x, int y);
@@ -312,6 +317,11 @@ inline constexpr int IDI_INFORMATION = IDI_ASTERISK;
 // that many device pixels per logical pixel, so that what is drawn on them is drawn at the
 // screen's resolution; every call here still takes logical pixels.
 double GetScreenScale();
+// The device pixel at which logical edge `edge` lies on a bitmap of that scale: round(edge *
+// scale), so that neighbouring rectangles stay neighbours at 1.25 and 1.5.
+inline int DeviceEdge(int edge, double scale) {
+    return scale == 1.0 ? edge : static_cast<int>(std::floor(edge * scale + 0.5));
+}
 
 // A system icon drawn by this layer at `size` logical pixels square, at the screen's scale;
 // null for unknown ids.

@@ -153,6 +153,9 @@ inline constexpr UINT WM_CAPTURECHANGED = 0x0215;
 inline constexpr UINT WM_DROPFILES = 0x0233;
 inline constexpr UINT WM_MOUSEHOVER = 0x02A1;
 inline constexpr UINT WM_MOUSELEAVE = 0x02A3;
+// The window's pixel density changed (wParam = MAKEWPARAM(dpi, dpi), 96 per logical inch times
+// the device pixel ratio; lParam 0: no suggested rectangle, the window keeps its logical size).
+inline constexpr UINT WM_DPICHANGED = 0x02E0;
 inline constexpr UINT WM_CUT = 0x0300;
 inline constexpr UINT WM_COPY = 0x0301;
 inline constexpr UINT WM_PASTE = 0x0302;

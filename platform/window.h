@@ -36,6 +36,8 @@
 //   DefWindowProc on WM_RBUTTONUP; DefWindowProc passes a child's WM_CONTEXTMENU to its parent;
 // - WM_COMMAND(MAKEWPARAM(cmd, 1), 0) for the keys of SetWindowAccelerators;
 // - WM_DROPFILES (wParam = const MimeData*) for a drop on a window of DragAcceptFiles;
+// - WM_DPICHANGED to a window (and to each of its children) moved to a screen of another device
+//   pixel ratio, after its surface was made anew at the new ratio and wholly invalidated;
 // - WM_DESTROY then WM_NCDESTROY (children before the window's WM_NCDESTROY) on destruction.
 // A message sent or posted to a window that no longer exists is dropped.
 //

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/qt/objects.h"
 #include "platform/qt/window_internal.h"
@@ -37,6 +38,15 @@ void resizeSurface(WindowRecord& w) {
     if (w.surface) qtdetail::releaseBitmap(w.surface);
     w.surface = fresh;
     w.invalid = QRegion(0, 0, width, height);
+}
+
+void followPixelRatio(HWND hwnd) {
+    WindowPtr w = lookup(hwnd);
+    if (!w || !w->surface || w->surface->scale == surfaceScale(*w)) return;
+    resizeSurface(*w);
+    const auto dpi = static_cast<WORD>(std::lround(96 * w->surface->scale));
+    callProc(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    if (w->widget) w->widget->update();
 }
 
 void surfaceChanged(HWND hwnd, const QRect& area) {

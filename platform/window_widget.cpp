@@ -41,6 +41,8 @@ public:
             e->accept();
             return true;
         }
+        // Qt tells every widget of a window that went to another screen.
+        if (e->type() == QEvent::ScreenChangeInternal) qtdetail::followPixelRatio(hwnd_);
         return QWidget::event(e);
     }
 
@@ -48,8 +50,11 @@ protected:
     void paintEvent(QPaintEvent* e) override {
         WindowPtr w = qtdetail::lookup(hwnd_);
         if (!w) return;
-        // Moved to a screen of another pixel density: a fresh surface at its ratio, drawn anew.
-        if (w->surface && w->surface->scale != qtdetail::surfaceScale(*w)) qtdetail::resizeSurface(*w);
+        // Moved to a screen of another pixel density unannounced: a fresh surface at its ratio,
+        // drawn anew.
+        qtdetail::followPixelRatio(hwnd_);
+        w = qtdetail::lookup(hwnd_);
+        if (!w) return;
         if (!w->invalid.isEmpty()) UpdateWindow(hwnd_);
         w = qtdetail::lookup(hwnd_);
         if (!w || !w->surface) return;

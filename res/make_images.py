@@ -5,6 +5,12 @@ Run with /usr/bin/python3 (needs python3-pil and fonts-dejavu-core); the output 
 so the build does not run this script.  Usage: make_images.py [output-root] (default: this
 script's folder, which holds png/, bmp/ and icon/).
 
+Every image is drawn twice: "<id>.<ext>" for screens at scale 1 and "<id>@2x.<ext>" with twice
+the pixels each way for denser screens (the program scales the 2x art to 1.25 or 1.5 itself).
+The 2x art is the same drawing at twice the resolution, not the 1x pixels enlarged: curves,
+glyphs and gradients get the finer pixels, while strip layouts (frame widths, stretched
+columns, left and top edges) stay in logical pixels, each one two pixels wide.
+
 Look: light blue and white.  Bitmaps drawn with mode "mask" use FF00FF for transparent pixels
 and are drawn without antialiasing, because a colour key has no partial transparency.
 """
@@ -24,6 +30,7 @@ ICON_BLUE = (36, 116, 204)
 FONT_BOLD = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 FONT_REGULAR = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 SS = 4                         # supersampling factor for the antialiased PNG art
+K = 1                          # pixels per logical pixel of the art being drawn (1 or 2)
 
 
 def lerp(a, b, t):
@@ -31,24 +38,30 @@ def lerp(a, b, t):
 
 
 def vgradient(img, x0, y0, x1, y1, top, bottom):
-    """Fills rows y0..y1-1 of columns x0..x1-1 with a vertical gradient."""
+    """Fills logical rows y0..y1-1 of logical columns x0..x1-1 with a vertical gradient, one step
+    per pixel row."""
+    x0, y0, x1, y1 = x0 * K, y0 * K, x1 * K, y1 * K
     d = ImageDraw.Draw(img)
     n = max(1, y1 - y0 - 1)
     for y in range(y0, y1):
         d.line([(x0, y), (x1 - 1, y)], fill=lerp(top, bottom, (y - y0) / n))
 
 
+def file_name(rid, ext):
+    return f"{rid}.{ext}" if K == 1 else f"{rid}@{K}x.{ext}"
+
+
 def save_bmp(img, root, rid):
-    img.convert("RGB").save(os.path.join(root, "bmp", f"{rid}.bmp"))
+    img.convert("RGB").save(os.path.join(root, "bmp", file_name(rid, "bmp")))
 
 
 def save_png(img, root, rid, folder="png"):
-    img.save(os.path.join(root, folder, f"{rid}.png"), optimize=True)
+    img.save(os.path.join(root, folder, file_name(rid, "png")), optimize=True)
 
 
 def big(w, h):
-    """A transparent supersampled canvas and its drawing object."""
-    img = Image.new("RGBA", (w * SS, h * SS), (0, 0, 0, 0))
+    """A transparent supersampled canvas of w x h logical pixels and its drawing object."""
+    img = Image.new("RGBA", (w * K * SS, h * K * SS), (0, 0, 0, 0))
     return img, ImageDraw.Draw(img)
 
 
@@ -57,12 +70,40 @@ def down(img):
 
 
 def s(v):
-    return v * SS
+    """Logical pixels to pixels of the supersampled canvas."""
+    return v * K * SS
 
 
 def lw(v):
     """A line width on the supersampled canvas (PIL wants an integer)."""
-    return max(1, round(v * SS))
+    return max(1, round(v * K * SS))
+
+
+# ---------------------------------------------------------------- pixel art at K pixels per logical pixel
+
+def canvas(w, h, fill):
+    img = Image.new("RGB", (w * K, h * K), fill)
+    return img, ImageDraw.Draw(img)
+
+
+def block(d, x0, y0, x1, y1, fill):
+    """Fills logical pixels x0..x1, y0..y1 (inclusive), each K x K pixels."""
+    d.rectangle([x0 * K, y0 * K, x1 * K + K - 1, y1 * K + K - 1], fill=fill)
+
+
+def dots(d, points, fill):
+    for x, y in points:
+        block(d, x, y, x, y, fill)
+
+
+def at(*coords):
+    """Pixel centres of a logical drawing (PIL coordinates) at K pixels per logical pixel."""
+    return [c * K + (K - 1) / 2 for c in coords]
+
+
+def box(x0, y0, x1, y1):
+    """An inclusive box of logical pixels as an inclusive box of pixels."""
+    return [x0 * K, y0 * K, x1 * K + K - 1, y1 * K + K - 1]
 
 
 # ---------------------------------------------------------------- glyphs on supersampled canvases
@@ -225,134 +266,141 @@ def app_icon(root, rid, size):
 # ---------------------------------------------------------------- bitmaps
 
 def bmp_panel(root, rid, border, centre):
-    img = Image.new("RGB", (3, 3), border)
-    img.putpixel((1, 1), centre)
+    img, d = canvas(3, 3, border)
+    block(d, 1, 1, 1, 1, centre)
     save_bmp(img, root, rid)
 
 
 def bmp_main_head(root):
     """10001: 7 x 23 title bar; left 3 and right 3 columns, centre column stretched."""
-    img = Image.new("RGB", (7, 23))
+    img, d = canvas(7, 23, (0, 0, 0))
     vgradient(img, 0, 0, 7, 23, BLUE_TOP, BLUE)
-    d = ImageDraw.Draw(img)
-    d.line([(0, 0), (6, 0)], fill=(118, 182, 242))
+    block(d, 0, 0, 6, 0, (118, 182, 242))
     save_bmp(img, root, 10001)
 
 
 def bmp_main_body(root):
     """10002: 15 x 90 body frame, top strip 88 rows (behind the main tabs), left and right 7."""
-    img = Image.new("RGB", (15, 90), WINDOW)
+    img, d = canvas(15, 90, WINDOW)
     vgradient(img, 0, 0, 15, 80, (214, 232, 250), (240, 247, 254))
     vgradient(img, 0, 80, 15, 88, (240, 247, 254), WINDOW)
-    d = ImageDraw.Draw(img)
-    d.line([(0, 0), (0, 89)], fill=BLUE)
-    d.line([(14, 0), (14, 89)], fill=BLUE)
-    d.line([(0, 89), (14, 89)], fill=BLUE)
+    block(d, 0, 0, 0, 89, BLUE)
+    block(d, 14, 0, 14, 89, BLUE)
+    block(d, 0, 89, 14, 89, BLUE)
     save_bmp(img, root, 10002)
 
 
 def bmp_main_foot(root):
     """10003: 5 x 23 footer; left 2 and right 2 columns."""
-    img = Image.new("RGB", (5, 23))
+    img, d = canvas(5, 23, (0, 0, 0))
     vgradient(img, 0, 0, 5, 23, BLUE, (40, 112, 196))
-    ImageDraw.Draw(img).line([(0, 0), (4, 0)], fill=BLUE_DARK)
+    block(d, 0, 0, 4, 0, BLUE_DARK)
     save_bmp(img, root, 10003)
 
 
 def bmp_main_tabs(root):
     """10004: 213 x 71, main tabs in three states of 71 (normal, hover, selected); FF00FF is clear."""
-    img = Image.new("RGB", (213, 71), MAGENTA)
-    d = ImageDraw.Draw(img)
-    d.rounded_rectangle([71 + 1, 1, 71 + 69, 69], radius=7, fill=(236, 245, 254), outline=(170, 205, 240))
-    d.rounded_rectangle([142 + 1, 1, 142 + 69, 69], radius=7, fill=WHITE, outline=(90, 160, 232))
-    d.line([(142 + 14, 67), (142 + 56, 67)], fill=BLUE, width=2)
+    img, d = canvas(213, 71, MAGENTA)
+    d.rounded_rectangle(box(71 + 1, 1, 71 + 69, 69), radius=7 * K, width=K, fill=(236, 245, 254),
+                        outline=(170, 205, 240))
+    d.rounded_rectangle(box(142 + 1, 1, 142 + 69, 69), radius=7 * K, width=K, fill=WHITE, outline=(90, 160, 232))
+    block(d, 142 + 14, 67, 142 + 56, 68, BLUE)
     save_bmp(img, root, 10004)
 
 
 def bmp_page_tabs(root):
     """10005: 21 x 25, page tabs in three states of 7 (normal, hover, selected), left end 3."""
-    img = Image.new("RGB", (21, 25), MAGENTA)
+    img, d = canvas(21, 25, MAGENTA)
     looks = [((234, 242, 251), (214, 228, 243)), ((247, 251, 255), (229, 240, 252)), (WHITE, WHITE)]
     for i, (top, bottom) in enumerate(looks):
         x0 = 7 * i
         vgradient(img, x0, 0, x0 + 7, 25, top, bottom)
-        d = ImageDraw.Draw(img)
-        d.line([(x0 + 2, 0), (x0 + 4, 0)], fill=BORDER)           # top edge
-        d.point([(x0 + 1, 1), (x0 + 5, 1)], fill=BORDER)           # rounded corners
-        d.line([(x0, 2), (x0, 24)], fill=BORDER)
-        d.line([(x0 + 6, 2), (x0 + 6, 24)], fill=BORDER)
-        d.point([(x0, 0), (x0 + 1, 0), (x0, 1), (x0 + 5, 0), (x0 + 6, 0), (x0 + 6, 1)], fill=MAGENTA)
-        if i == 2:
-            d.line([(x0 + 2, 0), (x0 + 4, 0)], fill=BLUE)          # the selected tab carries a blue top
+        if K == 1:
+            block(d, x0 + 2, 0, x0 + 4, 0, BORDER)                 # top edge
+            dots(d, [(x0 + 1, 1), (x0 + 5, 1)], BORDER)             # rounded corners
+            block(d, x0, 2, x0, 24, BORDER)
+            block(d, x0 + 6, 2, x0 + 6, 24, BORDER)
+            dots(d, [(x0, 0), (x0 + 1, 0), (x0, 1), (x0 + 5, 0), (x0 + 6, 0), (x0 + 6, 1)], MAGENTA)
         else:
-            d.line([(x0, 24), (x0 + 6, 24)], fill=BORDER)          # unselected tabs close at the bottom
+            # Finer pixels make a rounder corner of the same reach (two logical pixels).
+            outline = [x0 * K, 0, (x0 + 7) * K - 1, 27 * K]       # past the bottom: square there
+            outside = Image.new("L", img.size, 0)
+            od = ImageDraw.Draw(outside)
+            od.rectangle([x0 * K, 0, (x0 + 7) * K - 1, img.height - 1], fill=255)
+            od.rounded_rectangle(outline, radius=2 * K, fill=0)
+            img.paste(MAGENTA, (0, 0), outside)
+            d.rounded_rectangle(outline, radius=2 * K, outline=BORDER, width=K)
+        if i == 2:
+            block(d, x0 + 2, 0, x0 + 4, 0, BLUE)                   # the selected tab carries a blue top
+        else:
+            block(d, x0, 24, x0 + 6, 24, BORDER)                   # unselected tabs close at the bottom
     save_bmp(img, root, 10005)
 
 
 def bmp_tab_header(root):
-    img = Image.new("RGB", (1, 32))
+    img, _ = canvas(1, 32, (0, 0, 0))
     vgradient(img, 0, 0, 1, 32, (245, 249, 254), (227, 238, 249))
     save_bmp(img, root, 10006)
 
 
 def bmp_dialog_frame(root):
     """10011: 15 x 90 dialog frame: top 32 (title bar), left 5, right 9, bottom 57 (button row)."""
-    img = Image.new("RGB", (15, 90), WINDOW)
+    img, d = canvas(15, 90, WINDOW)
     vgradient(img, 0, 0, 15, 32, BLUE_TOP, BLUE)
     vgradient(img, 0, 34, 15, 89, (244, 248, 252), (234, 242, 250))
-    d = ImageDraw.Draw(img)
-    d.line([(0, 0), (14, 0)], fill=(118, 182, 242))
-    d.line([(1, 33), (13, 33)], fill=(214, 226, 239))
-    d.line([(0, 32), (0, 89)], fill=BLUE)
-    d.line([(14, 32), (14, 89)], fill=BLUE)
-    d.line([(0, 89), (14, 89)], fill=BLUE)
+    block(d, 0, 0, 14, 0, (118, 182, 242))
+    block(d, 1, 33, 13, 33, (214, 226, 239))
+    block(d, 0, 32, 0, 89, BLUE)
+    block(d, 14, 32, 14, 89, BLUE)
+    block(d, 0, 89, 14, 89, BLUE)
     save_bmp(img, root, 10011)
 
 
 def bmp_msgbox_frame(root):
     """10012: 5 x 3 message-box frame: blue 1-pixel sides and bottom."""
-    img = Image.new("RGB", (5, 3), WINDOW)
-    d = ImageDraw.Draw(img)
-    d.line([(0, 0), (0, 2)], fill=BLUE)
-    d.line([(4, 0), (4, 2)], fill=BLUE)
-    d.line([(0, 2), (4, 2)], fill=BLUE)
+    img, d = canvas(5, 3, WINDOW)
+    block(d, 0, 0, 0, 2, BLUE)
+    block(d, 4, 0, 4, 2, BLUE)
+    block(d, 0, 2, 4, 2, BLUE)
     save_bmp(img, root, 10012)
 
 
 def bmp_list_images(root):
     """10040 - 10046: 16 x 16 list-view images: sort up, sort down, checked, unchecked, ok,
     warning, error."""
-    def canvas():
-        img = Image.new("RGB", (16, 16), WHITE)
-        return img, ImageDraw.Draw(img)
+    def white():
+        return canvas(16, 16, WHITE)
 
-    img, d = canvas(); d.polygon([(4, 10), (8, 5), (12, 10)], fill=ICON_BLUE); save_bmp(img, root, 10040)
-    img, d = canvas(); d.polygon([(4, 6), (8, 11), (12, 6)], fill=ICON_BLUE); save_bmp(img, root, 10041)
-    img, d = canvas()
-    d.rectangle([2, 2, 13, 13], outline=BLUE, fill=WHITE)
-    d.line([(4, 8), (7, 11), (12, 4)], fill=BLUE, width=2)
+    def polygon(d, points, fill):
+        d.polygon([tuple(at(*p)) for p in points], fill=fill)
+
+    def line(d, points, fill):
+        d.line([tuple(at(*p)) for p in points], fill=fill, width=2 * K)
+
+    img, d = white(); polygon(d, [(4, 10), (8, 5), (12, 10)], ICON_BLUE); save_bmp(img, root, 10040)
+    img, d = white(); polygon(d, [(4, 6), (8, 11), (12, 6)], ICON_BLUE); save_bmp(img, root, 10041)
+    img, d = white()
+    d.rectangle(box(2, 2, 13, 13), outline=BLUE, fill=WHITE, width=K)
+    line(d, [(4, 8), (7, 11), (12, 4)], BLUE)
     save_bmp(img, root, 10042)
-    img, d = canvas(); d.rectangle([2, 2, 13, 13], outline=BORDER, fill=WHITE); save_bmp(img, root, 10043)
-    img, d = canvas()
-    d.ellipse([1, 1, 14, 14], fill=(46, 160, 90))
-    d.line([(4, 8), (7, 11), (11, 5)], fill=WHITE, width=2)
+    img, d = white(); d.rectangle(box(2, 2, 13, 13), outline=BORDER, fill=WHITE, width=K); save_bmp(img, root, 10043)
+    img, d = white()
+    d.ellipse(box(1, 1, 14, 14), fill=(46, 160, 90))
+    line(d, [(4, 8), (7, 11), (11, 5)], WHITE)
     save_bmp(img, root, 10044)
-    img, d = canvas()
-    d.polygon([(8, 1), (15, 14), (1, 14)], fill=(240, 176, 40))
-    d.line([(8, 5), (8, 10)], fill=WHITE, width=2)
-    d.point([(8, 12)], fill=WHITE)
+    img, d = white()
+    polygon(d, [(8, 1), (15, 14), (1, 14)], (240, 176, 40))
+    line(d, [(8, 5), (8, 10)], WHITE)
+    dots(d, [(8, 12)], WHITE)
     save_bmp(img, root, 10045)
-    img, d = canvas()
-    d.ellipse([1, 1, 14, 14], fill=(214, 60, 50))
-    d.line([(5, 5), (10, 10)], fill=WHITE, width=2)
-    d.line([(5, 10), (10, 5)], fill=WHITE, width=2)
+    img, d = white()
+    d.ellipse(box(1, 1, 14, 14), fill=(214, 60, 50))
+    line(d, [(5, 5), (10, 10)], WHITE)
+    line(d, [(5, 10), (10, 5)], WHITE)
     save_bmp(img, root, 10046)
 
 
-def main():
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
-    for sub in ("png", "bmp", "icon"):
-        os.makedirs(os.path.join(root, sub), exist_ok=True)
+def draw_all(root):
     png_tab_icons(root)
     caption_buttons(root, 44, 47, glyph_close, (232, 17, 35, 255), (176, 16, 28, 255))
     light, dark = (255, 255, 255, 60), (0, 0, 0, 40)
@@ -374,6 +422,15 @@ def main():
     bmp_dialog_frame(root)
     bmp_msgbox_frame(root)
     bmp_list_images(root)
+
+
+def main():
+    global K
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    for sub in ("png", "bmp", "icon"):
+        os.makedirs(os.path.join(root, sub), exist_ok=True)
+    for K in (1, 2):
+        draw_all(root)
 
 
 if __name__ == "__main__":

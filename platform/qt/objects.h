@@ -75,7 +75,9 @@ struct HICON__ {
 };
 
 struct HIMAGE__ {
-    QImage image;  // ARGB32_Premultiplied
+    QImage image;      // ARGB32_Premultiplied, device pixels
+    QSize logical;     // the size callers see
+    double scale = 1.0;
 };
 
 struct HDC__ {
@@ -119,9 +121,7 @@ HBITMAP newBitmap(int width, int height, bool mono, bool alpha, double scale = 1
 
 // Logical to device pixels: an edge, a rectangle (its edges mapped, so that neighbours stay
 // neighbours) and a region.
-inline int toDevice(int edge, double scale) {
-    return scale == 1.0 ? edge : static_cast<int>(std::floor(edge * scale + 0.5));
-}
+inline int toDevice(int edge, double scale) { return DeviceEdge(edge, scale); }
 QRect toDevice(const QRect& logical, double scale);
 QRegion toDevice(const QRegion& logical, double scale);
 // The device pixel ratio of what is drawn through `hdc`: its bitmap's, or for a stock bitmap

@@ -87,6 +87,9 @@ bool setRect(const WindowPtr& w, const RECT& r, bool fromSystem);
 void resizeSurface(WindowRecord& w);
 // The device pixel ratio a window's surface is made at: its widget's, else the screen's.
 double surfaceScale(const WindowRecord& w);
+// After the window's widget may have changed screens: when its ratio is no longer its
+// surface's, a fresh surface at the new ratio and WM_DPICHANGED to the window.
+void followPixelRatio(HWND hwnd);
 inline QRect toQRect(const RECT& r) { return QRect(r.left, r.top, RectWidth(r), RectHeight(r)); }
 
 // Every entry from Qt into the layer (events, signals, timers) holds one of these; widgets and

@@ -61,6 +61,12 @@ TEST(BkResources, ImagesHaveTheirStripLayout) {
             << p.id;
         EXPECT_EQ(image.width, p.w) << "png " << p.id;
         EXPECT_EQ(image.height, p.h) << "png " << p.id;
+        // Its twin for dense screens: the same strip at twice the pixels.
+        bytes = Raw(p.id, "png@2x");
+        ASSERT_EQ(platform::decodePngBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image), "")
+            << p.id;
+        EXPECT_EQ(image.width, 2 * p.w) << "png@2x " << p.id;
+        EXPECT_EQ(image.height, 2 * p.h) << "png@2x " << p.id;
     }
     const struct { unsigned id; int w, h; } bmps[] = {
         {106, 3, 3}, {107, 3, 3}, {10001, 7, 23}, {10002, 15, 90}, {10003, 5, 23}, {10004, 213, 71},
@@ -74,6 +80,11 @@ TEST(BkResources, ImagesHaveTheirStripLayout) {
             << b.id;
         EXPECT_EQ(image.width, b.w) << "bmp " << b.id;
         EXPECT_EQ(image.height, b.h) << "bmp " << b.id;
+        ASSERT_TRUE(BkResUtil::LoadRawResource(b.id, "bmp@2x", bytes)) << b.id;
+        ASSERT_EQ(platform::decodeImageBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image), "")
+            << b.id;
+        EXPECT_EQ(image.width, 2 * b.w) << "bmp@2x " << b.id;
+        EXPECT_EQ(image.height, 2 * b.h) << "bmp@2x " << b.id;
     }
 }
 
