@@ -118,8 +118,10 @@ platform::HBITMAP BkResUtil::LoadBmpResource(unsigned id) {
     if (scale > 1.0) {
         const int artScale = FindBytes(id, "bmp", "bmp", bytes, true);
         if (artScale > 1 && decode()) {
-            image = BkArtScale::FitKeyed(image, artScale, scale);  // empty unless whole logical pixels
-            if (platform::HBITMAP bitmap = platform::CreateBitmapFromRgb(image, scale)) return bitmap;
+            if (image.width % artScale == 0 && image.height % artScale == 0) {
+                if (artScale != scale) image = BkArtScale::FitKeyed(image, artScale, scale);
+                if (platform::HBITMAP bitmap = platform::CreateBitmapFromRgb(image, scale)) return bitmap;
+            }
         }
     }
     if (FindBytes(id, "bmp", "bmp", bytes) && decode()) {
@@ -139,8 +141,10 @@ platform::HIMAGE BkResUtil::LoadPngResource(unsigned id) {
     if (scale > 1.0) {
         const int artScale = FindBytes(id, "png", "png", bytes, true);
         if (artScale > 1 && decode()) {
-            image = BkArtScale::Fit(image, artScale, scale);  // empty unless whole logical pixels
-            if (platform::HIMAGE fitted = platform::CreateImageFromRgba(image, scale)) return fitted;
+            if (image.width % artScale == 0 && image.height % artScale == 0) {
+                if (artScale != scale) image = BkArtScale::Fit(image, artScale, scale);
+                if (platform::HIMAGE fitted = platform::CreateImageFromRgba(image, scale)) return fitted;
+            }
         }
     }
     if (!LoadRawResource(id, "png", bytes)) return nullptr;
