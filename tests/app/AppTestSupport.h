@@ -8,6 +8,7 @@
 #include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>
 
+#include <concepts>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -31,10 +32,26 @@ namespace apptest {
 namespace input = platform::testing;
 
 // Runs each step once the modal loop that is running by then takes its next timer tick: a
-// hidden helper window's timer fires inside any GetMessage loop, nested ones included.
+// hidden helper window's timer fires inside any GetMessage loop, nested ones included. A tick
+// can come before the window a step is for: a box shown when a background job's result
+// arrives comes in its own time, after ticks in the test's own pumping. Such a step is made
+// with When, and ticks pass it by until its window is there.
 class ModalScript {
 public:
-    explicit ModalScript(std::vector<std::function<void()>> steps) : m_steps(std::move(steps)) {
+    struct Step {
+        template <std::invocable Action>
+        Step(Action action) : run(std::move(action)) {}
+        std::function<bool()> ready;  // none: the next tick runs the step
+        std::function<void()> run;
+    };
+    // A step run at the first tick at which `ready` holds.
+    static Step When(std::function<bool()> ready, std::function<void()> run) {
+        Step step(std::move(run));
+        step.ready = std::move(ready);
+        return step;
+    }
+
+    explicit ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
         m_hwnd = platform::CreateWindowEx(0, u"", u"", 0, 0, 0, 10, 10, nullptr, 0,
                                           [this](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
                                               if (msg == WM_TIMER) {
@@ -51,12 +68,12 @@ public:
 private:
     // A step may start a nested modal loop (the About dialog): later steps run inside it.
     void OnTick() {
-        if (Finished()) return;
+        if (Finished() || (m_steps[m_next].ready && !m_steps[m_next].ready())) return;
         const size_t step = m_next++;
-        m_steps[step]();
+        m_steps[step].run();
     }
 
-    std::vector<std::function<void()>> m_steps;
+    std::vector<Step> m_steps;
     size_t m_next = 0;
     HWND m_hwnd = nullptr;
 };

@@ -105,11 +105,8 @@ if [ -x "$app_tests" ]; then
   # unterminated strndup strings, the desktop libraries' kept memory), and full stacks for the
   # memory Qt's Wayland client and Mesa keep to the end, which scripts/lsan-desktop.supp names by
   # their functions (those libraries keep no frame pointers); that is slower, hence the bound.
-  # (A normal build ignores these options.) There, too, the failed-save test is left to the
-  # normal build: under the sanitizers on Wayland it hangs at times, alone or in the set; cause
-  # not found yet.
+  # (A normal build ignores these options.)
   tests='Language.*:MakePage.EncodesTheTextWithItsZeroInTheChosenCodePage:MakePage.SavedFiles*:MakePage.AFailedSave*:ReadPage.ShowsTextVersionAndLevelOfTheSymbol:ReadPage.PastedAndDropped*:Shell.SecondStartShowsTheBoxAndEndsWithZero:Shell.TrayMenuOffers*'
-  [ -n "${ASAN_OPTIONS:-}" ] && tests="$tests:-MakePage.AFailedSave*"
   env WAYLAND_DISPLAY="$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" QT_QPA_PLATFORM=wayland QT_IM_MODULE=none \
     ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}strict_string_checks=0:fast_unwind_on_malloc=0" \
     LSAN_OPTIONS="suppressions=$source_dir/scripts/lsan-desktop.supp" \
