@@ -159,6 +159,7 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
     markPatternsOfRead(readBefore, rung.scale, candidates, used);
     FinderGeometries geometries(bits, candidates);
     const int tries = std::max(tuning::kTriesPerPass, static_cast<int>(candidates.size()) / tuning::kCandidatesPerTry);
+    int gridded = 0;  // triples tried that got as far as the grids
     // The strongest candidates' triples first; the others only while three candidates are unused.
     const size_t n = candidates.size(), strongest = std::min<size_t>(tuning::kStrongest, n);
     for (const auto& [from, to] : {std::pair<size_t, size_t>{0, strongest}, {strongest, n}}) {
@@ -169,7 +170,8 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
         for (const FinderTriple& ranked : ranking.triples) {
             if (stopped(stop)) break;
             if (used[ranked.topLeft] || used[ranked.topRight] || used[ranked.bottomLeft]) continue;
-            if (trace.triplesTried >= tries + tuning::kTriesPerSymbol * trace.verified) break;
+            const int budget = tries + tuning::kTriesPerSymbol * trace.verified;
+            if (gridded >= budget || trace.triplesTried >= tuning::kTriplesJudgedPerTry * budget) break;
             ++trace.triplesTried;
             // Seen face on, the picture's own right angle names the corner; outlines are needed
             // only under a slant (and can mislead where a line runs along the symbol's edge).
@@ -183,6 +185,7 @@ PassReading readSymbolsIn(const BitMatrix& bits, const GreyImage& grey, const Fi
                 countFailure(trace, ReadStage::Timing);
                 continue;
             }
+            ++gridded;
             TripleReading read = readTriple(bits, grey, geometries.forTriple(*t), t->estimatedVersion, rung, inverted);
             trace.gridsFitted += static_cast<int>(read.gridCorners.size());
             trace.gridCorners.insert(trace.gridCorners.end(), read.gridCorners.begin(), read.gridCorners.end());

@@ -77,6 +77,11 @@ constexpr int kTriplesPerCorner = 8;
 constexpr int kTriesPerPass = 40;
 constexpr int kCandidatesPerTry = 2;
 constexpr int kTriesPerSymbol = 12;
+// Those tries count the triples that get as far as the grids. A triple turned away before (its
+// patterns' outlines show no symbol, too few rings trace) costs little, and a sheet of labels
+// forms dozens of such triples across neighbouring labels among its strongest patterns: up to
+// this many triples per try are judged.
+constexpr int kTriplesJudgedPerTry = 2;
 // Modules of one symbol's patterns differ at most this much (tilt and blur).
 constexpr double kMostModuleRatio = 2.5;
 // The shorter leg of a triple is at least this share of the longer one, in modules.
