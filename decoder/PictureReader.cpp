@@ -106,6 +106,13 @@ TripleReading readTriple(const BitMatrix& bits, const GreyImage& grey, const Sym
         result.gridCorners.push_back({grid.corners[0] * rung.scale, grid.corners[1] * rung.scale,
                                       grid.corners[2] * rung.scale, grid.corners[3] * rung.scale});
         GridReading read = readGrid(bits, grey, grid, inverted);
+        // A symbol found that the error correction cannot mend: under a steep slant its grid can
+        // be off by a module's fraction far from the patterns. Refitted once to its lone modules.
+        if (read.reached == ReadStage::ReedSolomon)
+            if (auto snapped = fitToModules(bits, grid)) {
+                GridReading again = readGrid(bits, grey, *snapped, inverted);
+                if (again.reached == ReadStage::Read) read = std::move(again), grid = std::move(*snapped);
+            }
         result.reached = std::max(result.reached, read.reached);
         result.failure = furthest(result.failure, read.failure());
         if (read.reached != ReadStage::Read) continue;

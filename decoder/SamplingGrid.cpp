@@ -270,6 +270,32 @@ std::optional<GridFit> fitToTiming(const BitMatrix& bits, const SymbolFinders& f
     return refit;
 }
 
+std::optional<GridFit> fitToModules(const BitMatrix& bits, const GridFit& grid) {
+    const int side = symbolSide(grid.version);
+    const BitMatrix modules = sampleGrid(bits, grid);
+    if (modules.empty()) return std::nullopt;
+    std::vector<PerspectiveTransform::Pair> pairs;
+    for (int y = 1; y + 1 < side; ++y)
+        for (int x = 1; x + 1 < side; ++x) {
+            if (!modules.get(x, y) || modules.get(x - 1, y) || modules.get(x + 1, y) || modules.get(x, y - 1) ||
+                modules.get(x, y + 1))
+                continue;
+            const PicturePoint module{x + 0.5, y + 0.5};
+            const double size = moduleSizeAt(grid.tile(grid.tileAlong(module.x), grid.tileAlong(module.y)), module);
+            const double reach = tuning::kTimingSearch * size;
+            if (const auto centre = darkBlobCentre(bits, grid.map(module), reach, reach)) pairs.push_back({module, *centre, 1});
+        }
+    if (static_cast<int>(pairs.size()) < side) return std::nullopt;
+    const auto whole = PerspectiveTransform::fit(pairs);
+    if (!whole) return std::nullopt;
+    GridFit refit = grid;
+    refit.whole = *whole;
+    refit.tiles.clear();
+    refit.cuts.clear();
+    setCorners(refit);
+    return refit;
+}
+
 void alignGrid(const BitMatrix& bits, const SymbolFinders& f, GridFit& grid) {
     std::vector<PerspectiveTransform::Pair> pairs =
         grid.fittedTo.empty() ? finderPairs(f, grid.version, grid.shape) : grid.fittedTo;

@@ -81,6 +81,10 @@ std::optional<GridFit> fitToTiming(const BitMatrix& bits, const SymbolFinders& f
 // 7 on, cut into tiles between them.
 void alignGrid(const BitMatrix& bits, const SymbolFinders& finders, GridFit& grid);
 
+// The grid refitted, as one transform, to the centres of its lone dark modules (light on all four
+// sides as `grid` samples them) found near where it puts them. nullopt when too few are found.
+std::optional<GridFit> fitToModules(const BitMatrix& bits, const GridFit& grid);
+
 // How well the grid steps along the timing patterns (row and column 6 between the finder
 // patterns): along each, the share (0..1) of neighbouring timing modules it finds different, as
 // they are. A cheap test that a grid lies on a symbol of that size before anything else is done

@@ -103,6 +103,13 @@ TEST(Detection, SteepSlantSeenFromClose) {
     const auto e = dectest::encodeSymbol("steep slant", 1, 3);
     for (double degrees : {20.0, 70.0, 110.0, 160.0, 200.0, 250.0, 290.0, 340.0})
         expectRead(photograph(*e, 480, camera(*e, 9, degrees, 60, 480, 2)), "steep slant", "turn " + std::to_string(degrees));
+    // Version 5 at 62 degrees from closer still: the grid from its patterns and its alignment
+    // pattern is off by a module's fraction far from them, more modules than the error correction
+    // mends, until it is refitted to its lone dark modules.
+    const auto v5 = dectest::encodeSymbol("steep slant, version 5", 0, 5);
+    for (double degrees : {110.0, 200.0, 250.0, 340.0})
+        expectRead(photograph(*v5, 480, camera(*v5, 480.0 / (v5->side + 8) / 1.1, degrees, 62, 480, 1.6)),
+                   "steep slant, version 5", "v5 turn " + std::to_string(degrees));
 }
 
 TEST(Detection, DottedModulesAndRoundFinders) {
