@@ -96,11 +96,18 @@ failed-paste)
   ;;
 busy-read)
   read_tab
+  # The file dialog is the program's second visible window: type only once it is there, and
+  # switch pages only once it has gone (a loaded machine takes its time to open and close it).
+  app=$(cat /proc/"$MEROVASK_PID"/task/*/children | awk '{print $1}')
+  windows() { xdotool search --onlyvisible --pid "$app" 2> /dev/null | wc -l; }
+  dialog_open() { [ "$(windows)" -ge 2 ]; }
+  dialog_gone() { [ "$(windows)" -le 1 ]; }
   xdotool key ctrl+o
-  sleep 1.5  # the file dialog
+  waits_for 100 dialog_open || { echo "FAIL: ctrl+o showed no file dialog" >&2; exit 1; }
+  sleep 0.5  # its name field takes the keyboard
   xdotool type --delay 5 "$work/noise.png"
   xdotool key Return
-  sleep 0.3
+  waits_for 100 dialog_gone || { echo "FAIL: the file dialog did not close on Return" >&2; exit 1; }
   started=$(date +%s%N)
   make_tab
   # The make page shows its start-up symbol while the picture is still being read: the
@@ -108,7 +115,6 @@ busy-read)
   waits_for 30 shows $'本软件由Kestrawin出品\nhttps://merovask.org' ||
     { echo "FAIL: the window did not switch pages while a picture was read" >&2; exit 1; }
   echo "the page switched after $((($(date +%s%N) - started) / 1000000)) ms"
-  app=$(cat /proc/"$MEROVASK_PID"/task/*/children | awk '{print $1}')
   cpu() { awk '{print $14 + $15}' /proc/"$app"/stat; }
   before=$(cpu)
   sleep 0.5
